@@ -1,0 +1,23 @@
+#include "AdapterChoice.h"
+
+#include "LibUsbBackend.h"
+#include "Simulator.h"
+
+AdapterChoice::AdapterChoice(const QStringList &arguments)
+{
+    FSimulated = wantsSimulator(arguments);
+    if (FSimulated) {
+        auto simulator = sim::Simulator::fromArguments(arguments, FError);
+        FBackend = std::move(simulator);
+    } else {
+        FBackend = std::make_unique<LibUsbBackend>();
+    }
+    setDefaultUsbBackend(FBackend.get());
+}
+
+AdapterChoice::~AdapterChoice() { setDefaultUsbBackend(nullptr); }
+
+bool AdapterChoice::wantsSimulator(const QStringList &arguments)
+{
+    return arguments.contains(QStringLiteral("--simulator")) || qEnvironmentVariableIntValue("BRINDLE_SIMULATOR") == 1;
+}

@@ -1,0 +1,52 @@
+#include "TransferLog.h"
+
+#include <QFile>
+
+namespace sim {
+namespace {
+QString hexOrDash(const QByteArray &bytes)
+{
+    return bytes.isEmpty() ? QStringLiteral("-") : QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+QString hex4(std::uint16_t word)
+{
+    return QStringLiteral("%1").arg(word, 4, 16, QLatin1Char('0')).toUpper();
+}
+} // namespace
+
+QString TransferRecord::toLine() const
+{
+    return QStringLiteral("%1 %2 v=%3 i=%4 l=%5 out=%6 in=%7 r=%8")
+        .arg(in ? QStringLiteral("IN ") : QStringLiteral("OUT"))
+        .arg(request)
+        .arg(hex4(value), hex4(index))
+        .arg(length)
+        .arg(hexOrDash(bytesOut), hexOrDash(bytesIn))
+        .arg(result);
+}
+
+TransferLog::TransferLog() = default;
+TransferLog::~TransferLog() = default;
+
+void TransferLog::add(TransferRecord record)
+{
+    if (FFile) {
+        FFile->write(record.toLine().toLatin1() + '\n');
+        FFile->flush();
+    }
+    FRecords.push_back(std::move(record));
+    while (FRecords.size() > FLimit)
+        FRecords.pop_front();
+}
+
+bool TransferLog::writeTo(const QString &fileName)
+{
+    auto file = std::make_unique<QFile>(fileName);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return false;
+    FFile = std::move(file);
+    return true;
+}
+
+} // namespace sim

@@ -1,0 +1,472 @@
+// The device link against virtual adapters whose firmware echoes: what the
+// link sends, what it reports, and how it follows plugging and pulling.
+#include "SimBackend.h"
+#include "ZqLibUSB.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace sim;
+
+namespace {
+// Records the link's events together with what the link showed at that moment.
+struct EventLog {
+    QStringList events;
+    QStringList versionsSeen;
+    QList<QStringList> stringsSeen;
+
+    void attach(TZqLibUSB &link)
+    {
+        link.OnConnected = [this, &link](QObject *sender) {
+            QCOMPARE(sender, &link);
+            events << QStringLiteral("connected");
+            versionsSeen << link.DeviceVersion();
+            stringsSeen << link.InfStrings();
+        };
+        link.OnDisconnected = [this, &link](QObject *) {
+            events << QStringLiteral("disconnected");
+            versionsSeen << link.DeviceVersion();
+            stringsSeen << link.InfStrings();
+        };
+    }
+};
+
+AdapterIdentity identityWithVersion(quint16 bcd)
+{
+    AdapterIdentity id;
+    id.bcdDevice = bcd;
+    return id;
+}
+
+void settle() { QCoreApplication::processEvents(); }
+} // namespace
+
+class TestZqLibUSB : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SimBackend> usb;
+    std::unique_ptr<TZqLibUSB> link;
+    EventLog log;
+
+    VirtualAdapter *addAdapter(AdapterIdentity id = {})
+    {
+        return usb->addAdapter(std::make_unique<EchoFirmware>(), std::move(id));
+    }
+    EchoFirmware &echo(VirtualAdapter *a) { return static_cast<EchoFirmware &>(a->firmware()); }
+    void makeLink()
+    {
+        link = std::make_unique<TZqLibUSB>(nullptr, usb.get());
+        log.attach(*link);
+    }
+    void loadLink()
+    {
+        makeLink();
+        link->Loaded();
+    }
+
+private slots:
+    void init()
+    {
+        usb = std::make_unique<SimBackend>();
+        log = {};
+    }
+    void cleanup()
+    {
+        link.reset();
+        usb.reset();
+    }
+
+    void startsWithoutAdapterThenFollowsPlugAndPull()
+    {
+        loadLink();
+        QVERIFY(!link->Connected());
+        QVERIFY(link->DeviceVersion().isEmpty());
+        QVERIFY(log.events.isEmpty());
+
+        VirtualAdapter *a = addAdapter();
+        usb->plug(a);
+        settle();
+        QCOMPARE(log.events, QStringList{"connected"});
+        QVERIFY(link->Connected());
+        QCOMPARE(log.versionsSeen.first(), QStringLiteral("1.4"));
+        QCOMPARE(log.stringsSeen.first(), (QStringList{"www.rzt.pl", "RZT-USBasp", "VIRT-0001"}));
+
+        usb->pull(a);
+        settle();
+        QCOMPARE(log.events, (QStringList{"connected", "disconnected"}));
+        QVERIFY(!link->Connected());
+        QVERIFY(log.versionsSeen.last().isEmpty());
+        QVERIFY(log.stringsSeen.last().isEmpty());
+        QCOMPARE(usb->openHandles(), 0);
+
+        usb->plug(a);
+        settle();
+        QCOMPARE(log.events.last(), QStringLiteral("connected"));
+        QVERIFY(link->Connected());
+    }
+
+    void connectedAtLoadRaisesEventInsideLoaded()
+    {
+        usb->plug(addAdapter());
+        settle();
+        makeLink();
+        QVERIFY(log.events.isEmpty());
+        link->Loaded();
+        QCOMPARE(log.events, QStringList{"connected"});
+    }
+
+    void removalWhileNotConnectedDoesNothing()
+    {
+        VirtualAdapter *a = addAdapter();
+        a->setRefuseOpen(true);
+        usb->plug(a);
+        loadLink();
+        settle();
+        usb->pull(a);
+        settle();
+        QVERIFY(log.events.isEmpty());
+        QVERIFY(!link->Connected());
+    }
+
+    void firstAdapterInBusOrderIsOpened()
+    {
+        VirtualAdapter *onBus2 = addAdapter(identityWithVersion(0x0300));
+        onBus2->setBusnum(2);
+        VirtualAdapter *first = addAdapter(identityWithVersion(0x0101));
+        VirtualAdapter *second = addAdapter(identityWithVersion(0x0102));
+        usb->plug(onBus2);
+        usb->plug(first);
+        usb->plug(second);
+        settle();
+        loadLink();
+        QCOMPARE(link->DeviceVersion(), QStringLiteral("1.1"));
+        QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 0));
+        QCOMPARE(first->log().records().size(), size_t(1));
+        QVERIFY(second->log().records().empty());
+    }
+
+    void unopenableAdapterEndsTheSearch()
+    {
+        VirtualAdapter *refusing = addAdapter();
+        refusing->setRefuseOpen(true);
+        usb->plug(refusing);
+        usb->plug(addAdapter());
+        settle();
+        loadLink();
+        QVERIFY(!link->Connected());
+        QVERIFY(log.events.isEmpty());
+        QVERIFY(link->DeviceVersion().isEmpty());
+    }
+
+    void releaseNumberIsPlainDecimal_data()
+    {
+        QTest::addColumn<int>("bcd");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0x0110") << 0x0110 << "1.16";
+        QTest::newRow("0x0200") << 0x0200 << "2.0";
+        QTest::newRow("0x0104") << 0x0104 << "1.4";
+        QTest::newRow("0xFF09") << 0xFF09 << "255.9";
+    }
+    void releaseNumberIsPlainDecimal()
+    {
+        QFETCH(int, bcd);
+        QFETCH(QString, text);
+        usb->plug(addAdapter(identityWithVersion(quint16(bcd))));
+        settle();
+        loadLink();
+        QCOMPARE(link->DeviceVersion(), text);
+    }
+
+    void descriptorStringsAreFiltered()
+    {
+        AdapterIdentity id;
+        id.strings = {"X", "   ", "", "\t\x01", " A ", "RZT-USBasp"};
+        usb->plug(addAdapter(id));
+        settle();
+        loadLink();
+        // Index 0 (the language table) reads as one character and is dropped too.
+        QCOMPARE(link->InfStrings(), (QStringList{" A ", "RZT-USBasp"}));
+    }
+
+    void transfersWithoutHandleFailAndLeaveBufferAlone()
+    {
+        loadLink();
+        link->DevBuffer.fill('\x5A');
+        TUsbCtrlSet s;
+        s.bRequest = arI2CRead;
+        s.wLength = 4;
+        QCOMPARE(link->DevRead3(s), -1);
+        QVERIFY(!link->DevRead2(s));
+        QVERIFY(!link->DevRead(arI2CRead, 0, 0, 4));
+        QVERIFY(!link->DevWrite2(s));
+        QVERIFY(!link->DevWriteOffset2(s, 8));
+        QVERIFY(!link->DevWrite(arI2CWrite, 0, 0, 4));
+        QVERIFY(!link->DevWriteOffset(arI2CWrite, 0, 0, 4, 8));
+        QCOMPARE(link->DevBuffer, QByteArray(1024, '\x5A'));
+    }
+
+    void readStoresZeroByteAfterReply_data()
+    {
+        QTest::addColumn<bool>("viaRead3");
+        QTest::newRow("DevRead2") << false;
+        QTest::newRow("DevRead3") << true;
+    }
+    void readStoresZeroByteAfterReply()
+    {
+        QFETCH(bool, viaRead3);
+        usb->plug(addAdapter());
+        settle();
+        loadLink();
+        link->DevBuffer.fill('\x5A');
+        TUsbCtrlSet s;
+        s.bRequest = arI2CRead;
+        s.wValue = 0x41;
+        s.wLength = 3;
+        if (viaRead3)
+            QCOMPARE(link->DevRead3(s), 3);
+        else
+            QVERIFY(link->DevRead2(s));
+        QCOMPARE(link->DevBuffer.left(5), QByteArray("ABC\0\x5A", 5));
+        QCOMPARE(link->GetStrFromBuffer(), QByteArray("ABC"));
+    }
+
+    void plainReadStoresNoZeroByte()
+    {
+        usb->plug(addAdapter());
+        settle();
+        loadLink();
+        link->DevBuffer.fill('\x5A');
+        QVERIFY(link->DevRead(arI2CRead, 0x41, 0, 2));
+        QCOMPARE(link->DevBuffer.left(3), QByteArray("AB\x5A"));
+    }
+
+    void requestReachesAdapterAsSent()
+    {
+        VirtualAdapter *a = addAdapter();
+        usb->plug(a);
+        settle();
+        loadLink();
+        link->DevBuffer.replace(10, 3, "xyz");
+        TUsbCtrlSet s;
+        s.bmRequestType = 0xC0; // never taken from the record
+        s.bRequest = arI2CWrite;
+        s.wValue = 0x01A2;
+        s.wIndex = 0x1234;
+        s.wLength = 3;
+        QVERIFY(link->DevWriteOffset2(s, 10));
+        const TransferRecord &r = a->log().records().back();
+        QCOMPARE(r.in, false);
+        QCOMPARE(int(r.request), 103);
+        QCOMPARE(int(r.value), 0x01A2);
+        QCOMPARE(int(r.index), 0x1234);
+        QCOMPARE(r.bytesOut, QByteArray("xyz"));
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(echo(a).lastWrite()), 3), QByteArray("xyz"));
+    }
+
+    void zeroLengthWritesDifferBetweenOperations()
+    {
+        usb->plug(addAdapter());
+        settle();
+        loadLink();
+        TUsbCtrlSet s;
+        s.bRequest = arSpiOpen;
+        s.wLength = 0;
+        QVERIFY(link->DevWrite2(s));
+        QVERIFY(!link->DevWriteOffset2(s, 0));
+        QVERIFY(link->DevWriteOffset(arSpiOpen, 0, 0, 0, 0));
+    }
+
+    void failedAndTimedOutTransfersReportFailure()
+    {
+        VirtualAdapter *a = addAdapter();
+        usb->plug(a);
+        settle();
+        loadLink();
+        TUsbCtrlSet s;
+        s.bRequest = arI2CRead;
+        s.wLength = 1;
+        a->failNextTransfers(1);
+        QVERIFY(link->DevRead3(s) < 0);
+        a->timeOutNextTransfers(1);
+        QCOMPARE(link->DevRead3(s), -ETIMEDOUT);
+        QCOMPARE(link->DevRead3(s), 1);
+        QVERIFY(link->Connected());
+    }
+
+    void pulledBetweenTwoTransfers()
+    {
+        VirtualAdapter *a = addAdapter();
+        usb->plug(a);
+        settle();
+        loadLink();
+        a->pullAfterTransfers(1);
+        QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 1));
+        QVERIFY(!link->DevWrite(arSpiOpen, 0, 0, 1));
+        QCOMPARE(log.events, QStringList{"connected"}); // the notice comes through the event loop
+        settle();
+        QCOMPARE(log.events, (QStringList{"connected", "disconnected"}));
+    }
+
+    void bufferSizeClamps_data()
+    {
+        QTest::addColumn<int>("written");
+        QTest::addColumn<int>("read");
+        QTest::newRow("100") << 100 << 256;
+        QTest::newRow("256") << 256 << 256;
+        QTest::newRow("4096") << 4096 << 4096;
+        QTest::newRow("65634") << 65634 << 65634;
+        QTest::newRow("70000") << 70000 << 65634;
+    }
+    void bufferSizeClamps()
+    {
+        QFETCH(int, written);
+        QFETCH(int, read);
+        makeLink();
+        link->SetBufferSize(written);
+        QCOMPARE(link->BufferSize(), read);
+        QCOMPARE(link->DevBuffer.size(), 1024);
+        link->Loaded();
+        QCOMPARE(link->DevBuffer.size(), read);
+    }
+
+    void transfersNeverReachPastTheBuffer()
+    {
+        VirtualAdapter *a = addAdapter();
+        usb->plug(a);
+        settle();
+        loadLink();
+        link->SetBufferSize(300);
+        QCOMPARE(link->DevBuffer.size(), 300);
+        QVERIFY(link->DevWrite(arI2CWrite, 0xA8, 0, 300));
+        QVERIFY(!link->DevWrite(arI2CWrite, 0xA8, 0, 1024));
+        QVERIFY(!link->DevWriteOffset(arI2CWrite, 0xA8, 0, 8, 296));
+        QVERIFY(!link->DevRead(arI2CRead, 0xA8, 0, 301));
+        TUsbCtrlSet s;
+        s.bRequest = arI2CRead;
+        s.wLength = 300;
+        QCOMPARE(link->DevRead3(s), 300); // full buffer: no room for the zero byte, none written
+        QCOMPARE(a->log().records().size(), size_t(2));
+    }
+
+    void clearDevBufZeroesIt()
+    {
+        loadLink();
+        link->DevBuffer.fill('\x11');
+        link->ClearDevBuf();
+        QCOMPARE(link->DevBuffer, QByteArray(1024, '\0'));
+    }
+
+    void identifierTextConversion_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("vid");
+        QTest::addColumn<QString>("pid");
+        QTest::newRow("lower hex") << "$16c0" << "$16C0" << "$16C0";
+        QTest::newRow("decimal") << "5824" << "5824" << "5824";
+        QTest::newRow("not a number") << "abc" << "$16C0" << "$05DC";
+        QTest::newRow("negative") << "-5" << "$16C0" << "$05DC";
+        QTest::newRow("empty") << "" << "$16C0" << "$05DC";
+    }
+    void identifierTextConversion()
+    {
+        QFETCH(QString, written);
+        makeLink();
+        link->SetVID(written);
+        link->SetPID(written);
+        QTEST(link->VID(), "vid");
+        QTEST(link->PID(), "pid");
+    }
+
+    void newIdentifiersTakeEffectAtSetNewVidPid()
+    {
+        AdapterIdentity other;
+        other.pid = 0x05DD;
+        usb->plug(addAdapter(other));
+        settle();
+        loadLink();
+        QVERIFY(!link->Connected());
+        link->SetPID(QStringLiteral("$05dd"));
+        QVERIFY(!link->Connected());
+        link->SetNewVidPid();
+        QCOMPARE(log.events, (QStringList{"disconnected", "connected"}));
+        QVERIFY(link->Connected());
+    }
+
+    void setNewVidPidSignalsDisconnectEvenWhenIdle()
+    {
+        loadLink();
+        link->SetNewVidPid();
+        QCOMPARE(log.events, QStringList{"disconnected"});
+        QVERIFY(!link->Connected());
+    }
+
+    void otherDevicesComingAndGoingLeaveAdapterAlone()
+    {
+        VirtualAdapter *a = addAdapter();
+        AdapterIdentity mouse;
+        mouse.vid = 0x046D;
+        mouse.pid = 0xC077;
+        VirtualAdapter *m = addAdapter(mouse);
+        usb->plug(a);
+        usb->plug(m);
+        settle();
+        loadLink();
+        usb->pull(m);
+        settle();
+        QVERIFY(link->Connected());
+        QCOMPARE(log.events, QStringList{"connected"});
+    }
+
+    void secondAdapterPulledLeavesOpenOneAlone()
+    {
+        VirtualAdapter *first = addAdapter();
+        VirtualAdapter *second = addAdapter();
+        usb->plug(first);
+        usb->plug(second);
+        settle();
+        loadLink();
+        usb->pull(second);
+        settle();
+        QVERIFY(link->Connected());
+        QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 0));
+    }
+
+    void newSearchClosesOpenHandle()
+    {
+        usb->plug(addAdapter());
+        settle();
+        loadLink();
+        QCOMPARE(usb->openHandles(), 1);
+        link->SetNewVidPid();
+        QCOMPARE(usb->openHandles(), 1);
+        usb->plug(addAdapter()); // an arrival while connected searches again
+        settle();
+        QCOMPARE(usb->openHandles(), 1);
+        QVERIFY(link->Connected());
+    }
+
+    void closeGivesAdapterUpAndClearsConnected()
+    {
+        usb->plug(addAdapter());
+        settle();
+        loadLink();
+        link->Close();
+        QCOMPARE(log.events, (QStringList{"connected", "disconnected"}));
+        QVERIFY(!link->Connected());
+        QCOMPARE(usb->openHandles(), 0);
+        QVERIFY(!link->DevWrite(arSpiOpen, 0, 0, 0));
+    }
+
+    void destroyingClosesWithoutEvent()
+    {
+        usb->plug(addAdapter());
+        settle();
+        loadLink();
+        link.reset();
+        QCOMPARE(usb->openHandles(), 0);
+        QCOMPARE(log.events, QStringList{"connected"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestZqLibUSB)
+#include "tst_zqlibusb.moc"

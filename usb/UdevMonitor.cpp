@@ -1,0 +1,83 @@
+#include "UdevMonitor.h"
+
+#include <QSocketNotifier>
+#include <cstring>
+#include <libudev.h>
+
+namespace {
+int propertyNumber(udev_device *device, const char *name, int base)
+{
+    const char *value = udev_device_get_property_value(device, name);
+    if (!value)
+        return -1;
+    bool ok = false;
+    const int n = QByteArray(value).toInt(&ok, base);
+    return ok ? n : -1;
+}
+} // namespace
+
+// Listens to the "udev" source, so a node's permissions are already applied
+// when its arrival is heard.
+UdevMonitor::UdevMonitor(QObject *parent) : QObject(parent)
+{
+    FUdev = udev_new();
+    if (!FUdev)
+        return;
+    FMonitor = udev_monitor_new_from_netlink(FUdev, "udev");
+    if (!FMonitor)
+        return;
+    udev_monitor_filter_add_match_subsystem_devtype(FMonitor, "usb", "struct usb_device");
+    if (udev_monitor_enable_receiving(FMonitor) < 0)
+        return;
+    FNotifier = new QSocketNotifier(udev_monitor_get_fd(FMonitor), QSocketNotifier::Read, this);
+    connect(FNotifier, &QSocketNotifier::activated, this, &UdevMonitor::readEvents);
+}
+
+UdevMonitor::~UdevMonitor()
+{
+    delete FNotifier;
+    if (FMonitor)
+        udev_monitor_unref(FMonitor);
+    if (FUdev)
+        udev_unref(FUdev);
+}
+
+bool UdevMonitor::noticeFromDevice(udev_device *device, DeviceNotice &notice)
+{
+    const char *action = udev_device_get_action(device);
+    if (!action)
+        return false;
+    if (std::strcmp(action, "add") == 0)
+        notice.kind = DeviceNotice::Arrival;
+    else if (std::strcmp(action, "remove") == 0)
+        notice.kind = DeviceNotice::Removal;
+    else
+        return false;
+    const int vid = propertyNumber(device, "ID_VENDOR_ID", 16);
+    const int pid = propertyNumber(device, "ID_MODEL_ID", 16);
+    // PRODUCT is "vid/pid/bcd" in hexadecimal and is there even without udev's usb-id builtin.
+    if (vid < 0 || pid < 0) {
+        const QList<QByteArray> product = QByteArray(udev_device_get_property_value(device, "PRODUCT")).split('/');
+        if (product.size() < 2)
+            return false;
+        notice.vid = quint16(product[0].toUInt(nullptr, 16));
+        notice.pid = quint16(product[1].toUInt(nullptr, 16));
+    } else {
+        notice.vid = quint16(vid);
+        notice.pid = quint16(pid);
+    }
+    notice.busnum = propertyNumber(device, "BUSNUM", 10);
+    notice.devnum = propertyNumber(device, "DEVNUM", 10);
+    return true;
+}
+
+void UdevMonitor::readEvents()
+{
+    while (udev_device *device = udev_monitor_receive_device(FMonitor)) {
+        DeviceNotice notice;
+        const bool usable = noticeFromDevice(device, notice);
+        udev_device_unref(device);
+        if (usable)
+            emit deviceChanged(notice);
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+// USB device arrivals and removals from udev, read on the GUI thread.
+#include "UsbBackend.h"
+
+#include <QObject>
+
+struct udev;
+struct udev_monitor;
+struct udev_device;
+class QSocketNotifier;
+
+class UdevMonitor : public QObject {
+    Q_OBJECT
+public:
+    explicit UdevMonitor(QObject *parent = nullptr);
+    ~UdevMonitor() override;
+
+    bool isWatching() const { return FNotifier != nullptr; }
+
+    // The notice a udev "add"/"remove" of a usb_device stands for; false for other events.
+    static bool noticeFromDevice(udev_device *device, DeviceNotice &notice);
+
+signals:
+    void deviceChanged(const DeviceNotice &notice);
+
+private:
+    void readEvents();
+
+    udev *FUdev = nullptr;
+    udev_monitor *FMonitor = nullptr;
+    QSocketNotifier *FNotifier = nullptr;
+};

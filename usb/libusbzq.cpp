@@ -1,0 +1,41 @@
+#include "libusbzq.h"
+
+#include "UsbBackend.h"
+
+void InitUSBDev(UsbBackend &usb, TUSBDev &d)
+{
+    d.dev = nullptr;
+    d.handle = nullptr;
+    usb.init();
+}
+
+// The first matching device in bus and device order is the one opened; a
+// match that cannot be opened ends the search, later ones are not tried.
+bool OpenUSBDev(UsbBackend &usb, TUSBDev &d)
+{
+    usb.findBusses();
+    usb.findDevices();
+    d.dev = nullptr;
+    d.handle = nullptr;
+    for (d.bus = usb.getBusses(); d.bus; d.bus = d.bus->next) {
+        for (struct usb_device *dev = d.bus->devices; dev; dev = dev->next) {
+            if (dev->descriptor.idVendor == d.VID && dev->descriptor.idProduct == d.PID) {
+                d.dev = dev;
+                d.handle = usb.open(dev);
+                return d.handle != nullptr;
+            }
+        }
+    }
+    return false;
+}
+
+bool CloseUSBDev(UsbBackend &usb, TUSBDev &d)
+{
+    if (!d.handle)
+        return false;
+    if (usb.close(d.handle) != 0)
+        return false;
+    d.dev = nullptr;
+    d.handle = nullptr;
+    return true;
+}
