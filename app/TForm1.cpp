@@ -1,29 +1,234 @@
 #include "TForm1.h"
 
+#include "ClickablePicture.h"
+#include "Pages.h"
+#include "StatusPanel.h"
+#include "ZqFormSR.h"
 #include "ZqLibUSB.h"
+#include "ZqTools.h"
+#include "frmSchematU.h"
 
-#include <QLabel>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QRadioButton>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+const QString kNotConnected = QStringLiteral("RZT-USBasp not connected");
+const QString kConnected = QStringLiteral("RZT-USBasp connected");
+constexpr int kRtcPage = 2;
+constexpr int kDisplayPage = 4;
+
+QTimer *NewTimer(QObject *owner, const char *name, int intervalMs)
+{
+    auto *timer = new QTimer(owner);
+    timer->setObjectName(QLatin1String(name));
+    timer->setInterval(intervalMs);
+    return timer;
+}
+} // namespace
 
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Brindle"));
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
     resize(720, 456);
-    FStatusPanel0 = new QLabel(QStringLiteral("RZT-USBasp not connected"), this);
-    statusBar()->addWidget(FStatusPanel0);
+    setMinimumSize(720, 456);
+    CreatePages();
+    CreateStatusBar();
+    CreateComponents();
+    WireHandlers();
+    LoadComponents();
+    FormCreate();
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+}
 
+TForm1::~TForm1() = default;
+
+void TForm1::CreatePages()
+{
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { min-width: 102px; height: 22px; padding: 0 4px; }"));
+    TabSheet1 = new TPage24Cxx(PageControl1);
+    TabSheet2 = new TPage93Cxx(PageControl1);
+    TabSheet3 = new TPageRtc(PageControl1);
+    TabSheet4 = new QWidget(PageControl1);
+    TabSheet5 = new TPageDisplay(PageControl1);
+    PageControl1->addTab(TabSheet1, QStringLiteral("EEPROM 24Cxx"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("EEPROM 93Cxx"));
+    PageControl1->addTab(TabSheet3, QStringLiteral("RTC PCF8583"));
+    PageControl1->addTab(TabSheet4, QStringLiteral("RTC DS13xx"));
+    PageControl1->addTab(TabSheet5, QStringLiteral("OLED/COG"));
+    auto *client = new QWidget(this);
+    auto *layout = new QVBoxLayout(client);
+    layout->setContentsMargins(3, 3, 3, 3);
+    layout->addWidget(PageControl1);
+    setCentralWidget(client);
+}
+
+void TForm1::CreateStatusBar()
+{
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->setSizeGripEnabled(false);
+    StatusPanel0 = new TStatusPanel(0, 200, statusBar());
+    StatusPanel0->setText(kNotConnected);
+    StatusPanel1 = new TStatusPanel(1, 50, statusBar());
+    statusBar()->addWidget(StatusPanel0);
+    statusBar()->addWidget(StatusPanel1);
+}
+
+void TForm1::CreateComponents()
+{
+    ZqFormSR1 = new TZqFormSR(this);
+    ZqFormSR1->SetIniFileName(TZqFormSR::kAppIniMarker);
+    ZqFormSR1->SetTypeIniName(asAppIniName);
     ZqLibUSB1 = new TZqLibUSB(this);
+    ZqLibUSB1->setObjectName(QStringLiteral("ZqLibUSB1"));
     ZqLibUSB1->SetVID(QStringLiteral("$16C0"));
     ZqLibUSB1->SetPID(QStringLiteral("$05DC"));
-    ZqLibUSB1->OnConnected = [this](QObject *s) { ZqLibUSB1Connected(s); };
-    ZqLibUSB1->OnDisconnected = [this](QObject *s) { ZqLibUSB1Disconnected(s); };
+    ZqLibUSB1->OnConnected = [this](QObject *sender) { ZqLibUSB1Connected(sender); };
+    ZqLibUSB1->OnDisconnected = [this](QObject *sender) { ZqLibUSB1Disconnected(sender); };
+    Timer1 = NewTimer(this, "Timer1", 1000);
+    Timer2 = NewTimer(this, "Timer2", 1000);
+    webUpdTimer = NewTimer(this, "webUpdTimer", 1000);
+}
+
+void TForm1::WireHandlers()
+{
+    connect(webUpdTimer, &QTimer::timeout, this, &TForm1::webUpdTimerTimer);
+    connect(StatusPanel0, &TStatusPanel::clicked, this, &TForm1::StatusBar1PanelClick);
+    connect(StatusPanel1, &TStatusPanel::clicked, this, &TForm1::StatusBar1PanelClick);
+    for (TClickablePicture *picture : {TabSheet1->Image7, TabSheet2->Image3, TabSheet3->Image1, TabSheet5->Image2})
+        connect(picture, &TClickablePicture::clicked, this, &TForm1::Image7Click);
+    connect(TabSheet3->AdvGlowButton1, &QPushButton::clicked, this, &TForm1::AdvGlowButton1Click);
+    connect(TabSheet3->AdvGlowButton2, &QPushButton::clicked, this, &TForm1::AdvGlowButton2Click);
+    connect(TabSheet5->CheckBox3, &QCheckBox::toggled, this, &TForm1::CheckBox3Click);
+}
+
+// Every reference is in place before the first component loads; the link may
+// already report the adapter here, before the window's own set-up runs.
+void TForm1::LoadComponents()
+{
+    ZqFormSR1->Loaded();
     ZqLibUSB1->Loaded();
 }
 
-void TForm1::ZqLibUSB1Connected(QObject *) { FStatusPanel0->setText(QStringLiteral("RZT-USBasp connected")); }
-
-void TForm1::ZqLibUSB1Disconnected(QObject *)
+// A stored list index that is out of range counts as missing.
+int TForm1::ReadListIndex(const char *key, int def, int count)
 {
-    FStatusPanel0->setText(QStringLiteral("RZT-USBasp not connected"));
+    const int index = ZqFormSR1->ReadRegINI(QLatin1String(key), def);
+    return (index >= 0 && index < count) ? index : def;
+}
+
+void TForm1::FormCreate()
+{
+    setWindowTitle(QStringLiteral("Brindle   ver: ") + FileVersionText());
+    PageControl1->setCurrentIndex(ReadListIndex("page_nr", 0, PageControl1->count()));
+    TabSheet5->ComboBox1->setCurrentIndex(ReadListIndex("display_idx", 0, TabSheet5->ComboBox1->count()));
+    if (ZqFormSR1->ReadRegINI(QStringLiteral("eo"), true))
+        TabSheet2->RadioButton1->setChecked(true);
+    else
+        TabSheet2->RadioButton2->setChecked(true);
+    TabSheet1->ComboBox3->setCurrentIndex(ReadListIndex("24cxx", 1, TabSheet1->ComboBox3->count()));
+    TabSheet2->ComboBox2->setCurrentIndex(ReadListIndex("93cxx", 0, TabSheet2->ComboBox2->count()));
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    FormShow();
+}
+
+void TForm1::FormShow()
+{
+    if (!FUpdateRequestHandled && !webUpdTimer->isActive())
+        webUpdTimer->start();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormClose()
+{
+    ZqFormSR1->SaveRegINI(QStringLiteral("page_nr"), PageControl1->currentIndex());
+    ZqFormSR1->SaveRegINI(QStringLiteral("eo"), TabSheet2->RadioButton1->isChecked());
+    ZqFormSR1->SaveRegINI(QStringLiteral("24cxx"), TabSheet1->ComboBox3->currentIndex());
+    ZqFormSR1->SaveRegINI(QStringLiteral("93cxx"), TabSheet2->ComboBox2->currentIndex());
+}
+
+bool TForm1::event(QEvent *event)
+{
+    if (event->type() == QEvent::Type(WM_UPDATE_CHECK)) {
+        WMUpdateCheck();
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TForm1::ZqLibUSB1Connected(QObject *) { StatusPanel0->setText(kConnected); }
+void TForm1::ZqLibUSB1Disconnected(QObject *) { StatusPanel0->setText(kNotConnected); }
+
+void TForm1::PageControl1Change()
+{
+    const int page = PageControl1->currentIndex();
+    if (page != kDisplayPage)
+        TabSheet5->CheckBox3->setChecked(false);
+    if (page != kRtcPage)
+        Timer1->stop();
+}
+
+void TForm1::StatusBar1PanelClick(int panel)
+{
+    Q_UNUSED(panel);
+}
+
+void TForm1::webUpdTimerTimer()
+{
+    webUpdTimer->stop();
+    QCoreApplication::postEvent(this, new QEvent(QEvent::Type(WM_UPDATE_CHECK)));
+}
+
+void TForm1::WMUpdateCheck()
+{
+    if (FUpdateRequestHandled)
+        return;
+    FUpdateRequestHandled = true;
+    CheckForUpdate();
+}
+
+void TForm1::CheckForUpdate() { ++FUpdateChecksRun; }
+
+void TForm1::Image7Click()
+{
+    if (!frmSchemat)
+        return;
+    frmSchemat->show();
+    frmSchemat->raise();
+}
+
+void TForm1::AdvGlowButton1Click()
+{
+    Timer1->setInterval(10);
+    Timer1->start();
+}
+
+void TForm1::AdvGlowButton2Click() { Timer1->stop(); }
+
+void TForm1::CheckBox3Click()
+{
+    Timer2->setInterval(100);
+    if (TabSheet5->CheckBox3->isChecked())
+        Timer2->start();
+    else
+        Timer2->stop();
 }

@@ -1,20 +1,79 @@
 #pragma once
-// The main window.
+// The main window: a page per device family, the adapter status, and the
+// components every page works through.
 #include <QMainWindow>
+#include <QPointer>
 
-class QLabel;
+class QTabWidget;
+class QTimer;
+class TClickablePicture;
+class TPage24Cxx;
+class TPage93Cxx;
+class TPageDisplay;
+class TPageRtc;
+class TStatusPanel;
+class TZqFormSR;
 class TZqLibUSB;
+class TfrmSchemat;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget *parent = nullptr);
+    // The private window message that starts the update check.
+    static constexpr int WM_UPDATE_CHECK = 1124;
 
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // Components, in creation order.
+    TZqFormSR *ZqFormSR1 = nullptr;
     TZqLibUSB *ZqLibUSB1 = nullptr;
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QTimer *webUpdTimer = nullptr;
+
+    QTabWidget *PageControl1 = nullptr;
+    TPage24Cxx *TabSheet1 = nullptr;
+    TPage93Cxx *TabSheet2 = nullptr;
+    TPageRtc *TabSheet3 = nullptr;
+    QWidget *TabSheet4 = nullptr;
+    TPageDisplay *TabSheet5 = nullptr;
+    TStatusPanel *StatusPanel0 = nullptr;
+    TStatusPanel *StatusPanel1 = nullptr;
+
+    // The wiring picture window, made by the program after the main window.
+    QPointer<TfrmSchemat> frmSchemat;
+
+    int UpdateChecksRun() const { return FUpdateChecksRun; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    void CreateComponents();
+    void CreatePages();
+    void CreateStatusBar();
+    void WireHandlers();
+    void LoadComponents();
+    int ReadListIndex(const char *key, int def, int count);
+
+    void FormCreate();
+    void FormShow();
+    void FormClose();
     void ZqLibUSB1Connected(QObject *Sender);
     void ZqLibUSB1Disconnected(QObject *Sender);
+    void PageControl1Change();
+    void StatusBar1PanelClick(int panel);
+    void webUpdTimerTimer();
+    void WMUpdateCheck();
+    void CheckForUpdate();
+    void Image7Click();
+    void AdvGlowButton1Click();
+    void AdvGlowButton2Click();
+    void CheckBox3Click();
 
-    QLabel *FStatusPanel0 = nullptr;
+    bool FUpdateRequestHandled = false;
+    int FUpdateChecksRun = 0;
 };

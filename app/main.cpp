@@ -1,7 +1,10 @@
 #include "AdapterChoice.h"
+#include "StartupProbe.h"
 #include "TForm1.h"
+#include "frmSchematU.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -11,10 +14,13 @@ int main(int argc, char *argv[])
 
     AdapterChoice adapter(QApplication::arguments());
     if (!adapter.isValid()) {
-        fprintf(stderr, "%s\n", qPrintable(adapter.error()));
+        std::fprintf(stderr, "%s\n", qPrintable(adapter.error()));
         return 2;
     }
-    TForm1 form;
-    form.show();
+    TForm1 Form1;
+    TfrmSchemat frmSchemat;
+    Form1.frmSchemat = &frmSchemat;
+    InstallStartupProbe(&Form1);
+    Form1.show();
     return app.exec();
 }

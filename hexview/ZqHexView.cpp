@@ -1,0 +1,217 @@
+#include "ZqHexView.h"
+
+#include "BgrColor.h"
+#include "Cp1250.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kBytesPerLine = 16;
+constexpr int kGapAfterColumn = 7;
+constexpr int kMinAddressDigits = 3;
+constexpr int kHeaderRuleLength = 74;
+
+const QColor kDefaultColorAddress = ColorFromBgr(0x800080);
+const QColor kDefaultColorHex = ColorFromBgr(0x808080);
+const QColor kDefaultColorHexLight = ColorFromBgr(0xFF8000);
+const QColor kDefaultColorAscii = ColorFromBgr(0xFF0000);
+const QColor kDefaultColorAsciiLight = ColorFromBgr(0xC0C0C0);
+const QColor kHeaderColor = ColorFromBgr(0xC0C0C0);
+
+const QString kErasedHex = QStringLiteral("FF FF FF FF FF FF FF FF  FF FF FF FF FF FF FF FF ");
+
+QTextCharFormat RunFormat(const QColor& color, bool bold)
+{
+    QTextCharFormat format;
+    format.setForeground(color);
+    format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    return format;
+}
+
+bool IsFixedPitch(const QFont& font)
+{
+    const QFontMetricsF metrics(font);
+    return metrics.horizontalAdvance(QLatin1Char('i')) == metrics.horizontalAdvance(QLatin1Char('W'));
+}
+
+QChar HexDigit(unsigned nibble)
+{
+    return QLatin1Char("0123456789ABCDEF"[nibble & 0xF]);
+}
+
+QChar DumpChar(unsigned char byte)
+{
+    if (byte < 0x20 || byte == 0xFF)
+        return QLatin1Char('.');
+    // A soft hyphen is laid out with no width, which would shift the rest of
+    // the line out of its column.
+    if (byte == 0xAD)
+        return QLatin1Char('-');
+    const QChar ch = Cp1250::ToUnicode(byte);
+    return ch == QChar::ReplacementCharacter ? QLatin1Char('.') : ch;
+}
+
+int AddressWidth(quint32 lastAddress)
+{
+    return std::max(kMinAddressDigits, int(QString::number(lastAddress, 16).size()));
+}
+
+QString AddressText(quint32 address, int width)
+{
+    return QString::number(address, 16).toUpper().rightJustified(width, QLatin1Char('0'))
+           + QLatin1String("  ");
+}
+
+// Always 49 characters, so a partial last line keeps the character column in place.
+QString HexText(const unsigned char* bytes, int count)
+{
+    QString hex;
+    hex.reserve(kErasedHex.size());
+    for (int c = 0; c < count; ++c) {
+        hex += HexDigit(bytes[c] >> 4);
+        hex += HexDigit(bytes[c]);
+        hex += QLatin1Char(' ');
+        if (c == kGapAfterColumn)
+            hex += QLatin1Char(' ');
+    }
+    const int missing = kBytesPerLine - count;
+    const int padding = 3 * missing + (count <= kGapAfterColumn ? 1 : 0);
+    hex += QString(padding, QLatin1Char(' '));
+    return hex;
+}
+
+} // namespace
+
+TZqHexView::TZqHexView(QWidget* AOwner)
+    : QTextEdit(AOwner)
+{
+    SetDefaultColors();
+    setReadOnly(true);
+    // Each dump replaces the last; keeping old ones for undo only costs memory.
+    setUndoRedoEnabled(false);
+    setLineWrapMode(QTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setFont(DumpFont());
+}
+
+void TZqHexView::SetDefaultColors()
+{
+    FColorAddress = kDefaultColorAddress;
+    FColorHex = kDefaultColorHex;
+    FColorHexLight = kDefaultColorHexLight;
+    FColorAscii = kDefaultColorAscii;
+    FColorAsciiLight = kDefaultColorAsciiLight;
+}
+
+// The columns only line up in a fixed-pitch face; where the named one is not
+// installed and the substitute is proportional, take the system's fixed font.
+QFont TZqHexView::DumpFont() const
+{
+    QFont font(FFontName, FFontSize);
+    if (IsFixedPitch(font))
+        return font;
+    font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(FFontSize);
+    return font;
+}
+
+void TZqHexView::SetColorsReset(bool value)
+{
+    if (!value)
+        return;
+    SetDefaultColors();
+    SetColor(QApplication::palette().color(QPalette::Base));
+}
+
+QColor TZqHexView::Color() const
+{
+    return palette().color(QPalette::Base);
+}
+
+void TZqHexView::SetColor(const QColor& value)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Base, value);
+    setPalette(p);
+}
+
+void TZqHexView::ShowHex(const QByteArray& buffer, int bytes_cnt, int start_address)
+{
+    FBuffer = &buffer;
+    // A buffer shorter than claimed is shown as far as it goes, never read past.
+    const int count = int(std::min<qsizetype>(bytes_cnt, FBuffer->size()));
+    if (count <= 0)
+        return;
+    // Addresses wrap as 32-bit values instead of overflowing a signed int.
+    const quint32 first = quint32(start_address);
+    const int width = AddressWidth(first + quint32(count - 1));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(FBuffer->constData());
+    const TLineFormats formats = LineFormats();
+
+    clear();
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    if (FShowHeader)
+        AppendHeader(cursor);
+    for (int i = 0; i < count; i += kBytesPerLine) {
+        const int lineCount = std::min(kBytesPerLine, count - i);
+        EmitLine(cursor, formats, AddressText(first + quint32(i), width), HexText(bytes + i, lineCount),
+                 AsciiText(bytes + i, lineCount));
+    }
+    cursor.endEditBlock();
+    moveCursor(QTextCursor::Start);
+
+    if (OnDisplayEnd)
+        OnDisplayEnd(this);
+}
+
+TZqHexView::TLineFormats TZqHexView::LineFormats() const
+{
+    return {RunFormat(FColorAddress, true), RunFormat(FColorHex, false), RunFormat(FColorHexLight, false),
+            RunFormat(FColorAsciiLight, false), RunFormat(FColorAscii, false)};
+}
+
+// The header is laid out for a three-digit address column.
+void TZqHexView::AppendHeader(QTextCursor& cursor) const
+{
+    const int ruleLength = FAddGap ? kHeaderRuleLength : kHeaderRuleLength - 2;
+    cursor.insertText(QStringLiteral("adr "), RunFormat(kHeaderColor, true));
+    const QTextCharFormat regular = RunFormat(kHeaderColor, false);
+    cursor.insertText(QStringLiteral(" data") + QString(47, QLatin1Char(' ')), regular);
+    cursor.insertText(QStringLiteral("ascii\n"), regular);
+    cursor.insertText(QString(ruleLength, QLatin1Char('-')) + QLatin1Char('\n'), regular);
+}
+
+QString TZqHexView::AsciiText(const unsigned char* bytes, int count) const
+{
+    QString ascii;
+    ascii.reserve(kBytesPerLine + 2);
+    for (int c = 0; c < count; ++c) {
+        ascii += DumpChar(bytes[c]);
+        if (FAddGap && c == kGapAfterColumn)
+            ascii += QLatin1String("  ");
+    }
+    return ascii;
+}
+
+// Only a full line of 0xFF is erased memory: a partial line is padded with
+// spaces and never matches, so it is always drawn as data.
+void TZqHexView::EmitLine(QTextCursor& cursor, const TLineFormats& formats, const QString& address,
+                          const QString& hex, const QString& ascii) const
+{
+    const bool erased = hex == kErasedHex;
+    const QColor hexColor = erased ? FColorHex : FColorHexLight;
+    // The character run follows the hex run's colour, as the selection carries it.
+    const bool dataLine = hexColor == FColorHexLight;
+    cursor.insertText(address, formats.address);
+    cursor.insertText(hex + QLatin1String("  "), erased ? formats.hexErased : formats.hexData);
+    cursor.insertText(ascii + QLatin1Char('\n'), dataLine ? formats.asciiData : formats.asciiErased);
+}

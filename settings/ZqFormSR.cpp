@@ -1,0 +1,279 @@
+#include "ZqFormSR.h"
+
+#include "ZqAdminCheck.h"
+#include "ZqExeNames.h"
+#include "ZqRegistry.h"
+#include "ZqStartupEntry.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+
+namespace {
+
+// The "maximized" value: the window state when the position was saved.
+enum TStoredState { ssNormal = 0, ssMinimized = 1, ssMaximized = 2 };
+
+int StateCode(Qt::WindowStates state)
+{
+    if (state & Qt::WindowMinimized)
+        return ssMinimized;
+    if (state & Qt::WindowMaximized)
+        return ssMaximized;
+    return ssNormal;
+}
+
+// Stored values are decimal text; anything else, or nothing, gives def.
+int IntOrDefault(const QVariant &value, int def)
+{
+    bool ok = false;
+    const int number = value.toString().toInt(&ok);
+    return ok ? number : def;
+}
+
+// Booleans are stored as 0 or 1; any other number reads as true.
+bool FlagOrDefault(const QVariant &value, bool def)
+{
+    bool ok = false;
+    const qlonglong number = value.toString().toLongLong(&ok);
+    return ok ? number != 0 : def;
+}
+
+QString TextOrDefault(const QVariant &value, const QString &def)
+{
+    QVariant text = value;
+    if (!value.isValid() || !text.convert(QMetaType::fromType<QString>()))
+        return def;
+    return text.toString();
+}
+
+int ReadStoredInt(const QSettings *store, const QString &name, int def)
+{
+    return store ? IntOrDefault(store->value(name), def) : def;
+}
+
+void WriteStoredInt(QSettings &store, const QString &name, int value)
+{
+    store.setValue(name, QString::number(value));
+}
+
+QRect PrimaryScreenRect()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect();
+}
+
+}  // namespace
+
+TZqFormSR::TZqFormSR(QWidget *AOwner)
+    : QObject(AOwner),
+      FMasterForm(AOwner)
+{
+    SetIniFileName(kAppIniMarker);
+    FMainAppRegKey = QStringLiteral("\\Software\\") + ZqExeNames::ExeBase(ZqExeNames::CurrentExeFileName());
+    FAppRegKey = BuildAppRegKey();
+}
+
+TZqFormSR::~TZqFormSR()
+{
+    if (FMasterForm)
+        FMasterForm->removeEventFilter(this);
+}
+
+void TZqFormSR::Loaded()
+{
+    if (FMasterForm)
+        FMasterForm->installEventFilter(this);
+}
+
+// Only the program's own show and hide count: a spontaneous one is the user
+// minimising or restoring the window, which must neither jump it back to the
+// stored place nor save a minimised window's bounds mid-run.
+bool TZqFormSR::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == FMasterForm && !event->spontaneous()) {
+        if (event->type() == QEvent::Show)
+            RestorePos();
+        else if (event->type() == QEvent::Hide && bPosCanSave)
+            SavePos();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TZqFormSR::RestorePos()
+{
+    if (!FMasterForm)
+        return;
+    bPosCanSave = true;
+    const std::unique_ptr<QSettings> store = OpenPositionStore();
+    if (FUseRegistry && ReadStoredInt(store.get(), QStringLiteral("maximized"), ssNormal) == ssMaximized) {
+        FMasterForm->setWindowState((FMasterForm->windowState() & ~Qt::WindowMinimized) |
+                                    Qt::WindowMaximized);
+    } else {
+        ApplyBounds(store.get());
+    }
+    bWasReadPos = true;
+}
+
+// Width and Height are the client size, Left and Top the frame's position,
+// the same pair QWidget::resize() and move() take back.
+void TZqFormSR::ApplyBounds(const QSettings *store)
+{
+    QWidget &form = *FMasterForm;
+    if (!FRestoreOnlyPosition) {
+        form.resize(ReadStoredInt(store, QStringLiteral("Width"), form.width()),
+                    ReadStoredInt(store, QStringLiteral("Height"), form.height()));
+    }
+    const QRect screen = PrimaryScreenRect();
+    const int top = ReadStoredInt(store, QStringLiteral("Top"),
+                                  screen.y() + (screen.height() - form.height()) / 2);
+    const int left = ReadStoredInt(store, QStringLiteral("Left"),
+                                   screen.x() + (screen.width() - form.width()) / 2);
+    form.move(left, top);
+}
+
+void TZqFormSR::SavePos()
+{
+    if (!bWasReadPos || !FMasterForm)
+        return;
+    const QWidget &form = *FMasterForm;
+    const int state = StateCode(form.windowState());
+    const std::unique_ptr<QSettings> store = OpenPositionStore();
+    if (!store)
+        return;
+    if (FUseRegistry)
+        WriteStoredInt(*store, QStringLiteral("maximized"), state);
+    WriteStoredInt(*store, QStringLiteral("Width"), form.width());
+    WriteStoredInt(*store, QStringLiteral("Height"), form.height());
+    WriteStoredInt(*store, QStringLiteral("Top"), form.y());
+    WriteStoredInt(*store, QStringLiteral("Left"), form.x());
+    ZqRegistry::Commit(*store);
+}
+
+std::unique_ptr<QSettings> TZqFormSR::OpenPositionStore()
+{
+    if (FUseRegistry) {
+        FAppRegKey = BuildAppRegKey();
+        return ZqRegistry::OpenUserKey(FAppRegKey);
+    }
+    auto ini = std::make_unique<QSettings>(IniFilePath(), QSettings::IniFormat);
+    ini->beginGroup(FormName());
+    return ini;
+}
+
+QString TZqFormSR::BuildAppRegKey() const
+{
+    QString last = FormName();
+    if (FTypeIniName == asCustom)
+        last += QLatin1Char('_') + FIniFileName;
+    return FMainAppRegKey + QLatin1Char('\\') + last;
+}
+
+// A form without an object name would otherwise write its position among the
+// application's named values.
+QString TZqFormSR::FormName() const
+{
+    if (!FMasterForm)
+        return {};
+    const QString name = FMasterForm->objectName();
+    return name.isEmpty() ? QString::fromLatin1(FMasterForm->metaObject()->className()) : name;
+}
+
+// A relative custom name sits beside the executable, like the default file.
+QString TZqFormSR::IniFilePath() const
+{
+    const QString exeDir = QFileInfo(ZqExeNames::CurrentExePath()).absolutePath();
+    return QDir(exeDir).filePath(FIniFileName);
+}
+
+void TZqFormSR::SetIniFileName(const QString &v)
+{
+    if (v.trimmed() != kAppIniMarker)
+        FTypeIniName = asCustom;
+    FIniFileName = FTypeIniName == asCustom ? v : ZqExeNames::IniBesideExe(ZqExeNames::CurrentExePath());
+}
+
+void TZqFormSR::SetTypeIniName(TApplicationIniName t)
+{
+    FTypeIniName = t;
+    if (t == asAppIniName)
+        SetIniFileName(kAppIniMarker);
+}
+
+bool TZqFormSR::StartWithWindows()
+{
+    FStartWithWindows = ZqStartupEntry::Exists(ZqExeNames::CurrentExePath());
+    return FStartWithWindows;
+}
+
+// Compared with the entry as it is now, not with the last answer, so switching
+// it off also removes an entry this instance has not looked at yet.
+void TZqFormSR::SetStartWithWindows(bool b)
+{
+    if (b == StartWithWindows())
+        return;
+    const QString exePath = ZqExeNames::CurrentExePath();
+    const bool changed = b ? ZqStartupEntry::Write(exePath) : ZqStartupEntry::Remove(exePath);
+    if (!changed)
+        qWarning("TZqFormSR: the start-up entry could not be %s", b ? "written" : "removed");
+    StartWithWindows();
+}
+
+bool TZqFormSR::IsWindowsAdmin() const
+{
+    return ZqAdminCheck::UserIsAdministrator();
+}
+
+QVariant TZqFormSR::ReadNamed(const QString &key) const
+{
+    return key.isEmpty() ? QVariant() : ZqRegistry::ReadValue(FMainAppRegKey, key);
+}
+
+bool TZqFormSR::SaveNamed(const QString &key, const QVariant &value)
+{
+    return !key.isEmpty() && ZqRegistry::WriteValue(FMainAppRegKey, key, value);
+}
+
+int TZqFormSR::ReadRegINI(const QString &key, int def)
+{
+    return IntOrDefault(ReadNamed(key), def);
+}
+
+QString TZqFormSR::ReadRegINI(const QString &key, const QString &def)
+{
+    return TextOrDefault(ReadNamed(key), def);
+}
+
+QString TZqFormSR::ReadRegINI(const QString &key, const char *def)
+{
+    return ReadRegINI(key, QString::fromUtf8(def));
+}
+
+bool TZqFormSR::ReadRegINI(const QString &key, bool def)
+{
+    return FlagOrDefault(ReadNamed(key), def);
+}
+
+bool TZqFormSR::SaveRegINI(const QString &key, int value)
+{
+    return SaveNamed(key, QString::number(value));
+}
+
+bool TZqFormSR::SaveRegINI(const QString &key, const QString &value)
+{
+    return SaveNamed(key, value);
+}
+
+bool TZqFormSR::SaveRegINI(const QString &key, const char *value)
+{
+    return SaveRegINI(key, QString::fromUtf8(value));
+}
+
+// An int QVariant becomes a REG_DWORD in the registry.
+bool TZqFormSR::SaveRegINI(const QString &key, bool value)
+{
+    return SaveNamed(key, value ? 1 : 0);
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+
+#include <memory>
+
+class QSettings;
+
+// How the INI file of the position store is named.
+enum TApplicationIniName {
+    asAppIniName,  // named after the executable, beside it
+    asCustom,      // IniFileName used as set
+};
+
+// Remembers its owning form's position and size between runs: restores them
+// whenever the program shows the form and saves them whenever the program
+// hides it (closing and destroying a visible form both hide it first). Also a
+// small typed store for named values of the application and the switch that
+// puts the program into the user's start-up list.
+class TZqFormSR : public QObject {
+    Q_OBJECT
+
+public:
+    static inline const QString kAppIniMarker = QStringLiteral("[ApplicationExeName.ini]");
+
+    explicit TZqFormSR(QWidget *AOwner);
+    ~TZqFormSR() override;
+
+    // Hooks the owning form's show and hide; the owner calls it once the
+    // stored properties are set.
+    void Loaded();
+
+    void RestorePos();
+    void SavePos();
+    bool IsWindowsAdmin() const;
+
+    int ReadRegINI(const QString &key, int def);
+    QString ReadRegINI(const QString &key, const QString &def);
+    QString ReadRegINI(const QString &key, const char *def);
+    bool ReadRegINI(const QString &key, bool def);
+    bool SaveRegINI(const QString &key, int value);
+    bool SaveRegINI(const QString &key, const QString &value);
+    bool SaveRegINI(const QString &key, const char *value);
+    bool SaveRegINI(const QString &key, bool value);
+
+    bool RestoreOnlyPosition() const { return FRestoreOnlyPosition; }
+    void SetRestoreOnlyPosition(bool v) { FRestoreOnlyPosition = v; }
+    QString IniFileName() const { return FIniFileName; }
+    void SetIniFileName(const QString &v);
+    TApplicationIniName TypeIniName() const { return FTypeIniName; }
+    void SetTypeIniName(TApplicationIniName t);
+    bool UseRegistry() const { return FUseRegistry; }
+    void SetUseRegistry(bool v) { FUseRegistry = v; }
+    bool StartWithWindows();
+    void SetStartWithWindows(bool b);
+
+    // The key paths below HKEY_CURRENT_USER as of the last restore or save.
+    QString AppRegKey() const { return FAppRegKey; }
+    QString MainAppRegKey() const { return FMainAppRegKey; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QString BuildAppRegKey() const;
+    QString FormName() const;
+    QString IniFilePath() const;
+    QVariant ReadNamed(const QString &key) const;
+    bool SaveNamed(const QString &key, const QVariant &value);
+    std::unique_ptr<QSettings> OpenPositionStore();
+    void ApplyBounds(const QSettings *store);
+
+    QString FIniFileName;
+    TApplicationIniName FTypeIniName = asAppIniName;
+    QPointer<QWidget> FMasterForm;
+    bool FUseRegistry = true;
+    QString FAppRegKey;
+    bool FStartWithWindows = false;
+    QString FMainAppRegKey;
+    bool bWasReadPos = false;
+    bool FRestoreOnlyPosition = false;
+    bool bPosCanSave = false;
+};

@@ -1,0 +1,193 @@
+// The main window on the virtual adapter, headless: what a user sees at start,
+// what survives a restart, and how the status bar follows the adapter.
+#include "ClickablePicture.h"
+#include "Firmware.h"
+#include "Pages.h"
+#include "SimBackend.h"
+#include "StatusPanel.h"
+#include "TForm1.h"
+#include "ZqFormSR.h"
+#include "frmSchematU.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace sim;
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> configHome;
+    std::unique_ptr<SimBackend> usb;
+    VirtualAdapter *adapter = nullptr;
+
+    QString storeFile() const
+    {
+        return configHome->filePath(QCoreApplication::applicationName() + QStringLiteral(".conf"));
+    }
+    void seed(const QString &group, const QVariantMap &values)
+    {
+        QSettings store(storeFile(), QSettings::IniFormat);
+        store.beginGroup(group);
+        for (auto it = values.begin(); it != values.end(); ++it)
+            store.setValue(it.key(), it.value());
+    }
+    std::unique_ptr<TForm1> shownForm()
+    {
+        auto form = std::make_unique<TForm1>();
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            qWarning("main window not exposed");
+        return form;
+    }
+
+private slots:
+    void init()
+    {
+        configHome = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_CONFIG_HOME", configHome->path().toLocal8Bit());
+        usb = std::make_unique<SimBackend>();
+        adapter = usb->addAdapter(std::make_unique<EchoFirmware>());
+        setDefaultUsbBackend(usb.get());
+    }
+    void cleanup()
+    {
+        setDefaultUsbBackend(nullptr);
+        usb.reset();
+        configHome.reset();
+    }
+
+    void firstStartShowsDefaults()
+    {
+        TForm1 form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("Brindle   ver: 1.0.0.2"));
+        QCOMPARE(form.PageControl1->currentIndex(), 0);
+        QCOMPARE(form.PageControl1->tabText(0), QStringLiteral("EEPROM 24Cxx"));
+        QCOMPARE(form.PageControl1->tabText(4), QStringLiteral("OLED/COG"));
+        QCOMPARE(form.TabSheet1->ComboBox3->currentText(), QStringLiteral("24c04 - 4 kbit"));
+        QCOMPARE(form.TabSheet2->ComboBox2->currentText(), QStringLiteral("93C46 - 1 kbit"));
+        QVERIFY(form.TabSheet2->RadioButton1->isChecked());
+        QVERIFY(!form.TabSheet2->RadioButton2->isChecked());
+        QCOMPARE(form.TabSheet5->ComboBox1->currentIndex(), 0);
+        QCOMPARE(form.StatusPanel0->text(), QStringLiteral("RZT-USBasp not connected"));
+        QVERIFY(form.StatusPanel1->text().isEmpty());
+    }
+
+    void choicesAndPlaceSurviveRestart()
+    {
+        QSize size;
+        {
+            auto form = shownForm();
+            form->resize(800, 500);
+            form->PageControl1->setCurrentIndex(3);
+            form->TabSheet1->ComboBox3->setCurrentIndex(3);
+            form->TabSheet2->ComboBox2->setCurrentIndex(4);
+            form->TabSheet2->RadioButton2->setChecked(true);
+            size = form->size();
+            form->close();
+        }
+        auto form = shownForm();
+        QCOMPARE(form->PageControl1->currentIndex(), 3);
+        QCOMPARE(form->TabSheet1->ComboBox3->currentIndex(), 3);
+        QCOMPARE(form->TabSheet2->ComboBox2->currentIndex(), 4);
+        QVERIFY(form->TabSheet2->RadioButton2->isChecked());
+        QCOMPARE(form->size(), size);
+    }
+
+    void badStoredValuesFallBackToDefaults()
+    {
+        seed(QString(), {{"page_nr", "seven"}, {"24cxx", "99"}, {"93cxx", "-3"}, {"display_idx", "x"}, {"eo", "maybe"}});
+        seed(QStringLiteral("Form1"), {{"Width", "wide"}, {"Height", "tall"}});
+        auto form = shownForm();
+        QCOMPARE(form->PageControl1->currentIndex(), 0);
+        QCOMPARE(form->TabSheet1->ComboBox3->currentIndex(), 1);
+        QCOMPARE(form->TabSheet2->ComboBox2->currentIndex(), 0);
+        QCOMPARE(form->TabSheet5->ComboBox1->currentIndex(), 0);
+        QCOMPARE(form->size(), QSize(720, 456));
+        form->close();
+        QSettings store(storeFile(), QSettings::IniFormat);
+        QCOMPARE(store.value("24cxx").toString(), QStringLiteral("1"));
+        QCOMPARE(store.value("Form1/Width").toString(), QStringLiteral("720"));
+    }
+
+    void storedMaximizedStartsMaximized()
+    {
+        seed(QStringLiteral("Form1"), {{"maximized", "2"}, {"Width", "750"}});
+        auto form = shownForm();
+        QVERIFY(form->windowState() & Qt::WindowMaximized);
+    }
+
+    void statusFollowsAdapter()
+    {
+        usb->plug(adapter);
+        QCoreApplication::processEvents();
+        auto form = shownForm();
+        QCOMPARE(form->StatusPanel0->text(), QStringLiteral("RZT-USBasp connected"));
+        usb->pull(adapter);
+        QTRY_COMPARE(form->StatusPanel0->text(), QStringLiteral("RZT-USBasp not connected"));
+        usb->plug(adapter);
+        QTRY_COMPARE(form->StatusPanel0->text(), QStringLiteral("RZT-USBasp connected"));
+    }
+
+    void leavingPagesStopsTheirTimers()
+    {
+        auto form = shownForm();
+        form->PageControl1->setCurrentIndex(2);
+        QTest::mouseClick(form->TabSheet3->AdvGlowButton1, Qt::LeftButton);
+        QVERIFY(form->Timer1->isActive());
+        form->PageControl1->setCurrentIndex(4);
+        QVERIFY(!form->Timer1->isActive());
+        form->TabSheet5->CheckBox3->setChecked(true);
+        QVERIFY(form->Timer2->isActive());
+        form->PageControl1->setCurrentIndex(0);
+        QVERIFY(!form->TabSheet5->CheckBox3->isChecked());
+        QVERIFY(!form->Timer2->isActive());
+    }
+
+    void rtcPageRestoredWithPollingOff()
+    {
+        seed(QString(), {{"page_nr", "2"}});
+        auto form = shownForm();
+        QCOMPARE(form->PageControl1->currentIndex(), 2);
+        QVERIFY(!form->Timer1->isActive());
+    }
+
+    void updateCheckRunsOncePerRun()
+    {
+        auto form = shownForm();
+        QVERIFY(form->webUpdTimer->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(form->UpdateChecksRun(), 1, 5000);
+        form->hide();
+        form->show();
+        QVERIFY(!form->webUpdTimer->isActive());
+        QCoreApplication::postEvent(form.get(), new QEvent(QEvent::Type(TForm1::WM_UPDATE_CHECK)));
+        QTest::qWait(50);
+        QCOMPARE(form->UpdateChecksRun(), 1);
+    }
+
+    void picturesOpenTheWiringWindow()
+    {
+        auto form = shownForm();
+        TfrmSchemat schemat;
+        form->frmSchemat = &schemat;
+        QVERIFY(!schemat.isVisible());
+        QTest::mouseClick(form->TabSheet1->Image7, Qt::LeftButton);
+        QVERIFY(schemat.isVisible());
+        QVERIFY(form->isVisible()); // modeless: the main window stays usable
+        schemat.close();
+        QVERIFY(!schemat.isVisible());
+        form->PageControl1->setCurrentIndex(4);
+        QTest::mouseClick(form->TabSheet5->Image2, Qt::LeftButton);
+        QVERIFY(schemat.isVisible());
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
