@@ -3,6 +3,10 @@
 #include "ClickablePicture.h"
 #include "Pages.h"
 #include "StatusPanel.h"
+#include "UpdateAddress.h"
+#include "UpdateStatusPanel.h"
+#include "WebUpdate.h"
+#include "WebUpdateWizard.h"
 #include "ZqFormSR.h"
 #include "ZqLibUSB.h"
 #include "ZqTools.h"
@@ -79,7 +83,7 @@ void TForm1::CreateStatusBar()
     statusBar()->setSizeGripEnabled(false);
     StatusPanel0 = new TStatusPanel(0, 200, statusBar());
     StatusPanel0->setText(kNotConnected);
-    StatusPanel1 = new TStatusPanel(1, 50, statusBar());
+    StatusPanel1 = new TUpdateStatusPanel(statusBar());
     statusBar()->addWidget(StatusPanel0);
     statusBar()->addWidget(StatusPanel1);
 }
@@ -97,6 +101,8 @@ void TForm1::CreateComponents()
     ZqLibUSB1->OnDisconnected = [this](QObject *sender) { ZqLibUSB1Disconnected(sender); };
     Timer1 = NewTimer(this, "Timer1", 1000);
     Timer2 = NewTimer(this, "Timer2", 1000);
+    WebUpdate1 = new TWebUpdate(this);
+    WebUpdateWizard1 = new TWebUpdateWizard(WebUpdate1, this);
     webUpdTimer = NewTimer(this, "webUpdTimer", 1000);
 }
 
@@ -104,7 +110,8 @@ void TForm1::WireHandlers()
 {
     connect(webUpdTimer, &QTimer::timeout, this, &TForm1::webUpdTimerTimer);
     connect(StatusPanel0, &TStatusPanel::clicked, this, &TForm1::StatusBar1PanelClick);
-    connect(StatusPanel1, &TStatusPanel::clicked, this, &TForm1::StatusBar1PanelClick);
+    connect(StatusPanel1, &TUpdateStatusPanel::clicked, this, [this] { StatusBar1PanelClick(1); });
+    connect(WebUpdate1, &TWebUpdate::CheckFinished, this, [this] { StatusPanel1->ShowCheckResult(*WebUpdate1); });
     for (TClickablePicture *picture : {TabSheet1->Image7, TabSheet2->Image3, TabSheet3->Image1, TabSheet5->Image2})
         connect(picture, &TClickablePicture::clicked, this, &TForm1::Image7Click);
     connect(TabSheet3->AdvGlowButton1, &QPushButton::clicked, this, &TForm1::AdvGlowButton1Click);
@@ -189,7 +196,8 @@ void TForm1::PageControl1Change()
 
 void TForm1::StatusBar1PanelClick(int panel)
 {
-    Q_UNUSED(panel);
+    if (panel == 1)
+        WebUpdateWizard1->exec();
 }
 
 void TForm1::webUpdTimerTimer()
@@ -206,7 +214,15 @@ void TForm1::WMUpdateCheck()
     CheckForUpdate();
 }
 
-void TForm1::CheckForUpdate() { ++FUpdateChecksRun; }
+// Returns at once; the answer reaches panel 1 from the event loop.
+void TForm1::CheckForUpdate()
+{
+    ++FUpdateChecksRun;
+    WebUpdate1->SetLogFileName(DefaultUpdateLogFileName());
+    WebUpdate1->SetUpdateUrl(ResolveUpdateUrl(ZqFormSR1->ReadRegINI(QStringLiteral("update_url"), QString())));
+    WebUpdate1->SetRunningVersion(FileVersionText());
+    WebUpdate1->CheckForUpdate();
+}
 
 void TForm1::Image7Click()
 {

@@ -12,6 +12,9 @@ class TPage93Cxx;
 class TPageDisplay;
 class TPageRtc;
 class TStatusPanel;
+class TUpdateStatusPanel;
+class TWebUpdate;
+class TWebUpdateWizard;
 class TZqFormSR;
 class TZqLibUSB;
 class TfrmSchemat;
@@ -30,6 +33,8 @@ public:
     TZqLibUSB *ZqLibUSB1 = nullptr;
     QTimer *Timer1 = nullptr;
     QTimer *Timer2 = nullptr;
+    TWebUpdate *WebUpdate1 = nullptr;
+    TWebUpdateWizard *WebUpdateWizard1 = nullptr;
     QTimer *webUpdTimer = nullptr;
 
     QTabWidget *PageControl1 = nullptr;
@@ -39,7 +44,7 @@ public:
     QWidget *TabSheet4 = nullptr;
     TPageDisplay *TabSheet5 = nullptr;
     TStatusPanel *StatusPanel0 = nullptr;
-    TStatusPanel *StatusPanel1 = nullptr;
+    TUpdateStatusPanel *StatusPanel1 = nullptr;
 
     // The wiring picture window, made by the program after the main window.
     QPointer<TfrmSchemat> frmSchemat;

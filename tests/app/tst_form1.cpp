@@ -6,6 +6,8 @@
 #include "SimBackend.h"
 #include "StatusPanel.h"
 #include "TForm1.h"
+#include "UpdateStatusPanel.h"
+#include "WebUpdateWizard.h"
 #include "ZqFormSR.h"
 #include "frmSchematU.h"
 
@@ -164,12 +166,28 @@ private slots:
         auto form = shownForm();
         QVERIFY(form->webUpdTimer->isActive());
         QTRY_COMPARE_WITH_TIMEOUT(form->UpdateChecksRun(), 1, 5000);
+        // Nothing listens on the test's update address: the panel says so, not "current".
+        QTRY_COMPARE_WITH_TIMEOUT(form->StatusPanel1->text(), QStringLiteral("Update check failed"), 15000);
         form->hide();
         form->show();
         QVERIFY(!form->webUpdTimer->isActive());
         QCoreApplication::postEvent(form.get(), new QEvent(QEvent::Type(TForm1::WM_UPDATE_CHECK)));
         QTest::qWait(50);
         QCOMPARE(form->UpdateChecksRun(), 1);
+    }
+
+    void updatePanelOpensWizardBeforeTheCheck()
+    {
+        auto form = shownForm();
+        QVERIFY(form->webUpdTimer->isActive());
+        bool wizardShown = false;
+        QTimer::singleShot(0, this, [&] {
+            wizardShown = form->WebUpdateWizard1->isVisible();
+            form->WebUpdateWizard1->reject();
+        });
+        QTest::mouseClick(form->StatusPanel1, Qt::LeftButton);
+        QVERIFY(wizardShown);
+        QCOMPARE(form->WebUpdateWizard1->windowTitle(), QStringLiteral("Brindle"));
     }
 
     void picturesOpenTheWiringWindow()

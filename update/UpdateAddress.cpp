@@ -1,0 +1,80 @@
+#include "UpdateAddress.h"
+
+#include <QCoreApplication>
+#include <QHostAddress>
+
+namespace {
+
+const QString kHttps = QStringLiteral("https");
+const QString kHttp = QStringLiteral("http");
+
+bool Refuse(QString* refusal, const QString& why)
+{
+    if (refusal)
+        *refusal = why;
+    return false;
+}
+
+QString CommandLineValue(const QStringList& arguments)
+{
+    const QString option = QLatin1String(kUpdateUrlOption);
+    const QString prefix = option + QLatin1Char('=');
+    QString value;
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == option && i + 1 < arguments.size())
+            value = arguments[++i];
+        else if (arguments[i].startsWith(prefix))
+            value = arguments[i].mid(prefix.size());
+    }
+    return value;
+}
+
+} // namespace
+
+bool IsLoopbackHost(const QString& host)
+{
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        return true;
+    QHostAddress address;
+    return address.setAddress(host) && address.isLoopback();
+}
+
+bool IsLoopbackUrl(const QUrl& url)
+{
+    return IsLoopbackHost(url.host());
+}
+
+bool IsAllowedUpdateUrl(const QUrl& url, QString* refusal)
+{
+    if (!url.isValid() || url.isRelative() || url.host().isEmpty())
+        return Refuse(refusal, QStringLiteral("\"%1\" is not a web address").arg(url.toString()));
+    if (url.scheme() == kHttps)
+        return true;
+    if (url.scheme() == kHttp && IsLoopbackUrl(url))
+        return true;
+    return Refuse(refusal, QStringLiteral("%1 is not an https address").arg(url.toDisplayString()));
+}
+
+bool IsAllowedRedirect(const QUrl& original, const QUrl& target, QString* refusal)
+{
+    if (!IsAllowedUpdateUrl(target, refusal))
+        return false;
+    if (target.scheme() == kHttp && !IsLoopbackUrl(original))
+        return Refuse(refusal, QStringLiteral("%1 is not an https address").arg(target.toDisplayString()));
+    return true;
+}
+
+QUrl ResolveUpdateUrl(const QStringList& arguments, const QString& environmentValue, const QString& settingValue)
+{
+    for (const QString& value : {CommandLineValue(arguments), environmentValue, settingValue}) {
+        if (!value.trimmed().isEmpty())
+            return QUrl(value.trimmed(), QUrl::StrictMode);
+    }
+    return QUrl(QLatin1String(kDefaultUpdateAddress));
+}
+
+QUrl ResolveUpdateUrl(const QString& settingValue)
+{
+    return ResolveUpdateUrl(QCoreApplication::arguments(), qEnvironmentVariable(kUpdateUrlEnvironment),
+                            settingValue);
+}
