@@ -203,14 +203,13 @@ void TZqFormSR::SetTypeIniName(TApplicationIniName t)
         SetIniFileName(kAppIniMarker);
 }
 
-bool TZqFormSR::StartWithWindows()
+bool TZqFormSR::StartWithWindows() const
 {
-    FStartWithWindows = ZqStartupEntry::Exists(ZqExeNames::CurrentExePath());
-    return FStartWithWindows;
+    return ZqStartupEntry::Exists(ZqExeNames::CurrentExePath());
 }
 
-// Compared with the entry as it is now, not with the last answer, so switching
-// it off also removes an entry this instance has not looked at yet.
+// Compared with the entry as it is now, not with an earlier answer, so
+// switching it off also removes an entry this instance has not looked at.
 void TZqFormSR::SetStartWithWindows(bool b)
 {
     if (b == StartWithWindows())
@@ -219,7 +218,6 @@ void TZqFormSR::SetStartWithWindows(bool b)
     const bool changed = b ? ZqStartupEntry::Write(exePath) : ZqStartupEntry::Remove(exePath);
     if (!changed)
         qWarning("TZqFormSR: the start-up entry could not be %s", b ? "written" : "removed");
-    StartWithWindows();
 }
 
 bool TZqFormSR::IsWindowsAdmin() const

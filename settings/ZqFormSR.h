@@ -55,7 +55,8 @@ public:
     void SetTypeIniName(TApplicationIniName t);
     bool UseRegistry() const { return FUseRegistry; }
     void SetUseRegistry(bool v) { FUseRegistry = v; }
-    bool StartWithWindows();
+    // Asks the start-up list each time: the user may change it meanwhile.
+    bool StartWithWindows() const;
     void SetStartWithWindows(bool b);
 
     // The key paths below HKEY_CURRENT_USER as of the last restore or save.
@@ -79,7 +80,6 @@ private:
     QPointer<QWidget> FMasterForm;
     bool FUseRegistry = true;
     QString FAppRegKey;
-    bool FStartWithWindows = false;
     QString FMainAppRegKey;
     bool bWasReadPos = false;
     bool FRestoreOnlyPosition = false;

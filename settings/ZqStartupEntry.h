@@ -24,7 +24,7 @@ QByteArray DesktopEntry(const QString &exePath);
 // The executable's path as the Exec value of a desktop entry file: quoted
 // when it holds reserved characters, '%' doubled, string escapes applied.
 QString ExecValue(const QString &exePath);
-// Whether desktop entry text is an entry the session would start: not
+// Whether desktop entry text is an entry started at log-in: not
 // hidden and not switched off through X-GNOME-Autostart-enabled.
 bool IsEnabledEntry(const QByteArray &content);
 #endif

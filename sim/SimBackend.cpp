@@ -87,12 +87,18 @@ int SimBackend::findDevices()
 
 usb_dev_handle *SimBackend::open(struct usb_device *dev)
 {
+    FLastOpenError = ENODEV;
     for (auto &adapter : FAdapters) {
-        if (adapter->record() != dev || !adapter->isPlugged() || adapter->refusesOpen())
+        if (adapter->record() != dev || !adapter->isPlugged())
             continue;
+        if (adapter->accessDenied() || adapter->refusesOpen()) {
+            FLastOpenError = adapter->accessDenied() ? EACCES : EIO;
+            return nullptr;
+        }
         auto handle = std::make_unique<Handle>(Handle{adapter.get(), adapter->generation()});
         auto *key = reinterpret_cast<usb_dev_handle *>(handle.get());
         FHandles[key] = std::move(handle);
+        FLastOpenError = 0;
         return key;
     }
     return nullptr;

@@ -38,6 +38,9 @@ public:
     // Faults.
     void setRefuseOpen(bool refuse) { FRefuseOpen = refuse; }
     bool refusesOpen() const { return FRefuseOpen; }
+    // The user may not write the device node (no udev rule): opening is refused with EACCES.
+    void setAccessDenied(bool denied) { FAccessDenied = denied; }
+    bool accessDenied() const { return FAccessDenied; }
     void failNextTransfers(int count, int error = -71 /* -EPROTO */);
     void timeOutNextTransfers(int count);
     void setAnswering(bool answering) { FAnswering = answering; }
@@ -68,6 +71,7 @@ private:
     int FDevnum = 0;
     int FGeneration = 0;
     bool FRefuseOpen = false;
+    bool FAccessDenied = false;
     bool FAnswering = true;
     int FFailCount = 0;
     int FFailError = 0;

@@ -26,7 +26,7 @@ UdevMonitor::UdevMonitor(QObject *parent) : QObject(parent)
     FMonitor = udev_monitor_new_from_netlink(FUdev, "udev");
     if (!FMonitor)
         return;
-    udev_monitor_filter_add_match_subsystem_devtype(FMonitor, "usb", "struct usb_device");
+    udev_monitor_filter_add_match_subsystem_devtype(FMonitor, "usb", "usb_device");
     if (udev_monitor_enable_receiving(FMonitor) < 0)
         return;
     FNotifier = new QSocketNotifier(udev_monitor_get_fd(FMonitor), QSocketNotifier::Read, this);

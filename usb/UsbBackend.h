@@ -32,6 +32,10 @@ public:
     virtual int controlMsg(usb_dev_handle *handle, int requesttype, int request, int value, int index,
                            char *bytes, int size, int timeout) = 0;
 
+    // Why the last open() gave no handle: 0 after a successful open, EACCES
+    // when the system denies this user access to the device, else an errno.
+    int lastOpenError() const { return FLastOpenError; }
+
     // Bus and device number of a device record, as the platform's notices name them.
     static int busNumber(const struct usb_device *dev);
     static int deviceNumber(const struct usb_device *dev);
@@ -39,6 +43,9 @@ public:
 signals:
     // Raised on the GUI thread for every USB device that comes or goes.
     void deviceChanged(const DeviceNotice &notice);
+
+protected:
+    int FLastOpenError = 0;
 };
 
 // The backend chosen once at start; the link takes it unless given another.

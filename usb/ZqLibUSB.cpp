@@ -174,8 +174,11 @@ void TZqLibUSB::Search()
         return;
     ForgetHandle();
     FConnected = OpenUSBDev(*FBackend, FUSBdev);
-    if (!FConnected)
+    if (!FConnected) {
+        if (FUSBdev.dev && FBackend->lastOpenError() == EACCES)
+            DoAccessDenied();
         return;
+    }
     ReadDeviceInfo();
     DoConnected();
 }
@@ -218,6 +221,12 @@ void TZqLibUSB::DoDisconnected()
     FInfStrings.clear();
     if (OnDisconnected)
         OnDisconnected(this);
+}
+
+void TZqLibUSB::DoAccessDenied()
+{
+    if (OnAccessDenied)
+        OnAccessDenied(this);
 }
 
 // Other USB devices (a mouse, a second adapter) coming and going leave the

@@ -35,6 +35,10 @@ public:
 
     TNotifyEvent OnConnected;
     TNotifyEvent OnDisconnected;
+    // The search found the adapter but the system denied access to it (no
+    // udev rule). Raised once per search: at load, per arrival notice and by
+    // SetNewVidPid; the link stays not connected.
+    TNotifyEvent OnAccessDenied;
 
     bool DevRead(int bRequest, int wValue, int wIndex, int wLength);
     bool DevRead2(TUsbCtrlSet &usb_ctrl_set);
@@ -65,6 +69,7 @@ private:
     void ReadDeviceInfo();
     void DoConnected();
     void DoDisconnected();
+    void DoAccessDenied();
     void ForgetHandle();
     bool IsOurDevice(const DeviceNotice &notice) const;
 

@@ -1,5 +1,6 @@
 // The device link against virtual adapters whose firmware echoes: what the
 // link sends, what it reports, and how it follows plugging and pulling.
+#include "LinkEvents.h"
 #include "SimBackend.h"
 #include "ZqLibUSB.h"
 
@@ -9,28 +10,6 @@
 using namespace sim;
 
 namespace {
-// Records the link's events together with what the link showed at that moment.
-struct EventLog {
-    QStringList events;
-    QStringList versionsSeen;
-    QList<QStringList> stringsSeen;
-
-    void attach(TZqLibUSB &link)
-    {
-        link.OnConnected = [this, &link](QObject *sender) {
-            QCOMPARE(sender, &link);
-            events << QStringLiteral("connected");
-            versionsSeen << link.DeviceVersion();
-            stringsSeen << link.InfStrings();
-        };
-        link.OnDisconnected = [this, &link](QObject *) {
-            events << QStringLiteral("disconnected");
-            versionsSeen << link.DeviceVersion();
-            stringsSeen << link.InfStrings();
-        };
-    }
-};
-
 AdapterIdentity identityWithVersion(quint16 bcd)
 {
     AdapterIdentity id;
@@ -46,7 +25,7 @@ class TestZqLibUSB : public QObject {
 
     std::unique_ptr<SimBackend> usb;
     std::unique_ptr<TZqLibUSB> link;
-    EventLog log;
+    LinkEvents log;
 
     VirtualAdapter *addAdapter(AdapterIdentity id = {})
     {
@@ -156,6 +135,29 @@ private slots:
         QVERIFY(!link->Connected());
         QVERIFY(log.events.isEmpty());
         QVERIFY(link->DeviceVersion().isEmpty());
+    }
+
+    void accessDeniedIsReportedOncePerSearchAndNeverConnects()
+    {
+        VirtualAdapter *a = addAdapter();
+        a->setAccessDenied(true);
+        usb->plug(a);
+        settle();
+        loadLink();
+        QCOMPARE(log.events, QStringList{"access denied"});
+        QVERIFY(!link->Connected());
+        QVERIFY(link->DeviceVersion().isEmpty());
+        QCOMPARE(usb->lastOpenError(), EACCES);
+        QVERIFY(!link->DevWrite(arSpiOpen, 0, 0, 0));
+        QCOMPARE(log.events, QStringList{"access denied"});
+
+        usb->pull(a);
+        settle();
+        a->setAccessDenied(false);
+        usb->plug(a);
+        settle();
+        QCOMPARE(log.events, (QStringList{"access denied", "connected"}));
+        QCOMPARE(usb->lastOpenError(), 0);
     }
 
     void releaseNumberIsPlainDecimal_data()
