@@ -1,0 +1,173 @@
+#include "BridgeFirmware.h"
+
+#include "AdapterRequest.h"
+#include "Pcf8583.h"
+#include "Ssd1306.h"
+#include "St7565.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace sim {
+namespace {
+enum class Direction { Out, In, Either };
+
+std::uint8_t deviceAddress7(const SetupPacket &setup) { return std::uint8_t((setup.wValue & 0xFF) >> 1); }
+std::uint8_t indexLow(const SetupPacket &setup) { return std::uint8_t(setup.wIndex & 0xFF); }
+} // namespace
+
+struct BridgeFirmware::Handler {
+    std::uint8_t request;
+    Direction direction;
+    bool needsLines; // only while 150 has taken the SPI/Microwire lines
+    int (BridgeFirmware::*run)(const SetupPacket &setup, std::uint8_t *data);
+};
+
+const BridgeFirmware::Handler BridgeFirmware::kHandlers[] = {
+    {arI2CBitrate, Direction::Either, false, &BridgeFirmware::i2cClock},
+    {arI2CCommand, Direction::Out, false, &BridgeFirmware::i2cCommand},
+    {arI2CWrite, Direction::Out, false, &BridgeFirmware::i2cWrite},
+    {arI2CRead, Direction::In, false, &BridgeFirmware::i2cRead},
+    {arSpiOpen, Direction::Out, false, &BridgeFirmware::spiOpen},
+    {arSpiClose, Direction::Out, false, &BridgeFirmware::spiClose},
+    {arChipSelect, Direction::Out, true, &BridgeFirmware::chipSelect},
+    {arDataCommand, Direction::Out, true, &BridgeFirmware::dataCommand},
+    {arSpiWriteByte, Direction::Out, true, &BridgeFirmware::spiWriteByte},
+    {arSpiWriteBlock, Direction::Out, true, &BridgeFirmware::spiWriteBlock},
+    {arMicrowireShift, Direction::In, true, &BridgeFirmware::microwireShift},
+};
+
+BridgeFirmware::BridgeFirmware(const BusPopulation &population, const VirtualClock &clock)
+{
+    if (population.eeprom24) {
+        FEeprom24 = std::make_unique<Eeprom24Cxx>(*population.eeprom24, population.eeprom24Pins, clock);
+        FI2c.attach(FEeprom24.get());
+    }
+    if (population.pcf8583) {
+        FRtc = std::make_unique<Pcf8583>(clock);
+        FI2c.attach(FRtc.get());
+    }
+    if (population.ssd1306) {
+        FOled = std::make_unique<Ssd1306>();
+        FI2c.attach(FOled.get());
+    }
+    if (population.eeprom93) {
+        FEeprom93 = std::make_unique<Eeprom93Cxx>(*population.eeprom93, population.organisation, clock);
+        FSpi.attach(FEeprom93.get(), SpiBus::Select::Microwire);
+    }
+    if (population.st7565) {
+        FLcd = std::make_unique<St7565>();
+        FSpi.attach(FLcd.get(), SpiBus::Select::Display);
+    }
+}
+
+BridgeFirmware::~BridgeFirmware() = default;
+
+int BridgeFirmware::controlTransfer(const SetupPacket &setup, std::uint8_t *data)
+{
+    const auto *handler = std::find_if(std::begin(kHandlers), std::end(kHandlers),
+                                       [&](const Handler &h) { return h.request == setup.bRequest; });
+    if (handler == std::end(kHandlers))
+        return -EPIPE;
+    const Direction sent = setup.isIn() ? Direction::In : Direction::Out;
+    if (handler->direction != Direction::Either && handler->direction != sent)
+        return -EPIPE;
+    if (handler->needsLines && !FSpi.taken())
+        return -EPIPE;
+    return (this->*handler->run)(setup, data);
+}
+
+void BridgeFirmware::reset()
+{
+    FI2c.reset();
+    FSpi.reset();
+    FI2cKhz = DefaultI2cKhz;
+}
+
+int BridgeFirmware::i2cClock(const SetupPacket &setup, std::uint8_t *data)
+{
+    if (setup.wValue < 1 || setup.wValue > 1000)
+        return -EPIPE;
+    FI2cKhz = setup.wValue;
+    if (!setup.isIn())
+        return 0;
+    const std::uint8_t reply[2] = {std::uint8_t(FI2cKhz & 0xFF), std::uint8_t(FI2cKhz >> 8)};
+    const int n = std::min<int>(setup.wLength, 2);
+    std::copy_n(reply, n, data);
+    return n;
+}
+
+int BridgeFirmware::i2cCommand(const SetupPacket &setup, std::uint8_t *)
+{
+    const std::vector<std::uint8_t> bytes{indexLow(setup), std::uint8_t(setup.wIndex >> 8)};
+    return FI2c.write(deviceAddress7(setup), bytes) ? setup.wLength : -EPIPE;
+}
+
+int BridgeFirmware::i2cWrite(const SetupPacket &setup, std::uint8_t *data)
+{
+    std::vector<std::uint8_t> bytes(std::size_t(setup.wLength) + 1);
+    bytes[0] = indexLow(setup);
+    std::copy_n(data, setup.wLength, bytes.begin() + 1);
+    return FI2c.write(deviceAddress7(setup), bytes) ? setup.wLength : -EPIPE;
+}
+
+int BridgeFirmware::i2cRead(const SetupPacket &setup, std::uint8_t *data)
+{
+    return FI2c.writeThenRead(deviceAddress7(setup), indexLow(setup), data, setup.wLength) ? setup.wLength : 0;
+}
+
+int BridgeFirmware::spiOpen(const SetupPacket &setup, std::uint8_t *)
+{
+    if (setup.wValue > ssSoftSPI)
+        return -EPIPE;
+    FSpi.take(setup.wValue);
+    return setup.wLength;
+}
+
+int BridgeFirmware::spiClose(const SetupPacket &setup, std::uint8_t *)
+{
+    FSpi.release();
+    return setup.wLength;
+}
+
+int BridgeFirmware::chipSelect(const SetupPacket &setup, std::uint8_t *)
+{
+    if (setup.wValue > 1)
+        return -EPIPE;
+    FSpi.selectMicrowire(setup.wValue == 1);
+    return setup.wLength;
+}
+
+int BridgeFirmware::dataCommand(const SetupPacket &setup, std::uint8_t *)
+{
+    if (setup.wValue > 1)
+        return -EPIPE;
+    FSpi.setA0(setup.wValue == 1);
+    return setup.wLength;
+}
+
+int BridgeFirmware::spiWriteByte(const SetupPacket &setup, std::uint8_t *)
+{
+    FSpi.sendByte(std::uint8_t(setup.wValue & 0xFF));
+    return setup.wLength;
+}
+
+int BridgeFirmware::spiWriteBlock(const SetupPacket &setup, std::uint8_t *data)
+{
+    std::for_each(data, data + setup.wLength, [this](std::uint8_t byte) { FSpi.sendByte(byte); });
+    return setup.wLength;
+}
+
+int BridgeFirmware::microwireShift(const SetupPacket &setup, std::uint8_t *data)
+{
+    const int n = setup.wIndex;
+    if (n < 1 || n > 16)
+        return -EPIPE;
+    const std::uint16_t in = FSpi.shift(setup.wValue, n);
+    const std::uint8_t reply[2] = {std::uint8_t(in >> 8), std::uint8_t(in & 0xFF)};
+    const int length = std::min<int>(setup.wLength, 2);
+    std::copy_n(reply, length, data);
+    return length;
+}
+
+} // namespace sim
