@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QPushButton>
 #include <QStatusBar>
@@ -25,6 +26,12 @@
 namespace {
 const QString kNotConnected = QStringLiteral("RZT-USBasp not connected");
 const QString kConnected = QStringLiteral("RZT-USBasp connected");
+const QString kAccessDenied = QStringLiteral(
+    "Access to the RZT-USBasp was denied: this system lets only privileged users open the adapter.\n\n"
+    "Install the udev rule that comes with Brindle, then unplug the adapter and plug it in again:\n\n"
+    "sudo cp packaging/70-rzt-usbasp.rules /etc/udev/rules.d/\n"
+    "sudo udevadm control --reload\n"
+    "sudo udevadm trigger");
 constexpr int kRtcPage = 2;
 constexpr int kDisplayPage = 4;
 
@@ -99,6 +106,7 @@ void TForm1::CreateComponents()
     ZqLibUSB1->SetPID(QStringLiteral("$05DC"));
     ZqLibUSB1->OnConnected = [this](QObject *sender) { ZqLibUSB1Connected(sender); };
     ZqLibUSB1->OnDisconnected = [this](QObject *sender) { ZqLibUSB1Disconnected(sender); };
+    ZqLibUSB1->OnAccessDenied = [this](QObject *sender) { ZqLibUSB1AccessDenied(sender); };
     Timer1 = NewTimer(this, "Timer1", 1000);
     Timer2 = NewTimer(this, "Timer2", 1000);
     WebUpdate1 = new TWebUpdate(this);
@@ -182,8 +190,26 @@ bool TForm1::event(QEvent *event)
     return QMainWindow::event(event);
 }
 
-void TForm1::ZqLibUSB1Connected(QObject *) { StatusPanel0->setText(kConnected); }
+void TForm1::ZqLibUSB1Connected(QObject *)
+{
+    StatusPanel0->setText(kConnected);
+    StatusPanel0->setToolTip(QString());
+}
 void TForm1::ZqLibUSB1Disconnected(QObject *) { StatusPanel0->setText(kNotConnected); }
+
+// Said once a run, without blocking: the status stays "not connected" and its
+// tooltip keeps the advice.
+void TForm1::ZqLibUSB1AccessDenied(QObject *)
+{
+    StatusPanel0->setText(kNotConnected);
+    StatusPanel0->setToolTip(kAccessDenied);
+    if (FAccessDeniedHint)
+        return;
+    FAccessDeniedHint = new QMessageBox(QMessageBox::Warning, QStringLiteral("Brindle"), kAccessDenied,
+                                        QMessageBox::Ok, this);
+    FAccessDeniedHint->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    FAccessDeniedHint->open();
+}
 
 void TForm1::PageControl1Change()
 {

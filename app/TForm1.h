@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class QMessageBox;
 class QTabWidget;
 class QTimer;
 class TClickablePicture;
@@ -50,6 +51,8 @@ public:
     QPointer<TfrmSchemat> frmSchemat;
 
     int UpdateChecksRun() const { return FUpdateChecksRun; }
+    // The hint shown the first time the adapter could not be opened for lack of rights.
+    QMessageBox *AccessDeniedHint() const { return FAccessDeniedHint; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -69,6 +72,7 @@ private:
     void FormClose();
     void ZqLibUSB1Connected(QObject *Sender);
     void ZqLibUSB1Disconnected(QObject *Sender);
+    void ZqLibUSB1AccessDenied(QObject *Sender);
     void PageControl1Change();
     void StatusBar1PanelClick(int panel);
     void webUpdTimerTimer();
@@ -81,4 +85,5 @@ private:
 
     bool FUpdateRequestHandled = false;
     int FUpdateChecksRun = 0;
+    QMessageBox *FAccessDeniedHint = nullptr;
 };

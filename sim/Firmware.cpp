@@ -10,7 +10,8 @@ int EchoFirmware::controlTransfer(const SetupPacket &setup, std::uint8_t *data)
         for (int i = 0; i < setup.wLength; ++i)
             data[i] = std::uint8_t(setup.wValue + i);
     } else {
-        std::memcpy(FLast, data, setup.wLength);
+        if (setup.wLength > 0)
+            std::memcpy(FLast, data, setup.wLength);
         FLastLength = setup.wLength;
     }
     return setup.wLength;

@@ -29,6 +29,7 @@ std::unique_ptr<Simulator> Simulator::fromArguments(const QStringList &arguments
         return nullptr;
     }
     simulator->adapter()->setLatencyUs(options->latencyUs);
+    simulator->adapter()->setAccessDenied(options->accessDenied);
     simulator->setClockFrom(QDateTime::currentDateTime());
     return simulator;
 }

@@ -93,6 +93,13 @@ const std::map<QString, Setter> &setters()
          [](const QString &o, const QString &v, Parsing &p) {
              return wholeNumber(o, v, SimulatorOptions::MaxLatencyUs, p.options.latencyUs);
          }},
+        {QStringLiteral("--sim-access"),
+         [](const QString &o, const QString &v, Parsing &p) {
+             p.options.accessDenied = v == QLatin1String("denied");
+             return (p.options.accessDenied || v == QLatin1String("granted"))
+                        ? QString()
+                        : QStringLiteral("%1: \"%2\" is not one of denied, granted").arg(o, v);
+         }},
         {QStringLiteral("--sim-log"),
          [](const QString &o, const QString &v, Parsing &p) {
              p.options.logFile = v;

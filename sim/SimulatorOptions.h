@@ -5,6 +5,7 @@
 //   --sim-93cxx 93c46|93c56|93c66|93c76|93c86|none   --sim-org 16|8
 //   --sim-pcf8583 on|off   --sim-ssd1306 on|off   --sim-st7565 on|off
 //   --sim-latency-us 0..1000000   --sim-log FILE
+//   --sim-access denied|granted (denied: the adapter's node is not writable)
 // Other arguments are the program's and are left alone. Without
 // --sim-pcf8583 the clock is fitted unless the chosen 24Cxx answers at its
 // address A2 (a 24C16 always does); with "on" the two share the address and
@@ -23,6 +24,7 @@ struct SimulatorOptions {
     BusPopulation population;
     int latencyUs = 0;
     QString logFile;
+    bool accessDenied = false;
 
     // Null, with error set, when an option or its value is not understood.
     static std::optional<SimulatorOptions> fromArguments(const QStringList &arguments, QString &error);

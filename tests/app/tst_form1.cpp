@@ -9,10 +9,12 @@
 #include "UpdateStatusPanel.h"
 #include "WebUpdateWizard.h"
 #include "ZqFormSR.h"
+#include "ZqLibUSB.h"
 #include "frmSchematU.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -136,6 +138,32 @@ private slots:
         QTRY_COMPARE(form->StatusPanel0->text(), QStringLiteral("RZT-USBasp not connected"));
         usb->plug(adapter);
         QTRY_COMPARE(form->StatusPanel0->text(), QStringLiteral("RZT-USBasp connected"));
+    }
+
+    void accessDeniedKeepsNotConnectedAndHintsOnce()
+    {
+        adapter->setAccessDenied(true);
+        usb->plug(adapter);
+        QCoreApplication::processEvents();
+        auto form = shownForm();
+        QCOMPARE(form->StatusPanel0->text(), QStringLiteral("RZT-USBasp not connected"));
+        QMessageBox *hint = form->AccessDeniedHint();
+        QVERIFY(hint);
+        QTRY_VERIFY(hint->isVisible());
+        QVERIFY(hint->text().contains(QStringLiteral("packaging/70-rzt-usbasp.rules")));
+        QVERIFY(form->StatusPanel0->toolTip().contains(QStringLiteral("udev")));
+        hint->accept();
+        usb->pull(adapter);
+        usb->plug(adapter);
+        QTRY_VERIFY(!form->ZqLibUSB1->Connected());
+        QTest::qWait(20);
+        QCOMPARE(form->AccessDeniedHint(), hint);
+        QVERIFY(!hint->isVisible());
+        adapter->setAccessDenied(false);
+        usb->pull(adapter);
+        usb->plug(adapter);
+        QTRY_COMPARE(form->StatusPanel0->text(), QStringLiteral("RZT-USBasp connected"));
+        QVERIFY(form->StatusPanel0->toolTip().isEmpty());
     }
 
     void leavingPagesStopsTheirTimers()

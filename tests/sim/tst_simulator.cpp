@@ -77,6 +77,8 @@ private slots:
         QTest::newRow("latency") << QStringList{"--sim-latency-us", "-1"}
                                  << "--sim-latency-us: \"-1\" is not a whole number from 0 to 1000000";
         QTest::newRow("on/off") << QStringList{"--sim-ssd1306", "yes"} << "--sim-ssd1306: \"yes\" is not one of on, off";
+        QTest::newRow("access") << QStringList{"--sim-access", "maybe"}
+                                << "--sim-access: \"maybe\" is not one of denied, granted";
         QTest::newRow("missing value") << QStringList{"--sim-org"} << "--sim-org needs a value";
         QTest::newRow("option as value") << QStringList{"--sim-log", "--sim-org", "8"} << "--sim-log needs a value";
         QTest::newRow("empty log name") << QStringList{"--sim-log="} << "--sim-log needs a file name";
@@ -90,6 +92,17 @@ private slots:
         QCOMPARE(seen, error);
         QVERIFY(!Simulator::fromArguments(arguments, seen));
         QCOMPARE(seen, error);
+    }
+
+    void accessCanBeDenied()
+    {
+        QString error;
+        auto denied = Simulator::fromArguments({"--sim-access", "denied"}, error);
+        QVERIFY2(denied, qPrintable(error));
+        QVERIFY(denied->adapter()->accessDenied());
+        auto granted = Simulator::fromArguments({"--sim-access=granted"}, error);
+        QVERIFY2(granted, qPrintable(error));
+        QVERIFY(!granted->adapter()->accessDenied());
     }
 
     void unwritableLogIsRefused()
