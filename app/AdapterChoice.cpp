@@ -5,10 +5,8 @@
 
 AdapterChoice::AdapterChoice(const QStringList &arguments)
 {
-    FSimulated = wantsSimulator(arguments);
-    if (FSimulated) {
-        auto simulator = sim::Simulator::fromArguments(arguments, FError);
-        FBackend = std::move(simulator);
+    if (wantsSimulator(arguments)) {
+        FBackend = sim::Simulator::fromArguments(arguments, FError);
     } else {
         FBackend = std::make_unique<LibUsbBackend>();
     }

@@ -14,11 +14,9 @@ public:
 
     bool isValid() const { return FError.isEmpty(); }
     QString error() const { return FError; }
-    bool isSimulated() const { return FSimulated; }
     static bool wantsSimulator(const QStringList &arguments);
 
 private:
     std::unique_ptr<UsbBackend> FBackend;
-    bool FSimulated = false;
     QString FError;
 };
