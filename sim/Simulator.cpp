@@ -3,6 +3,11 @@
 #include "Pcf8583.h"
 
 namespace sim {
+namespace {
+// The program never reads the log back; a running display clock sends a
+// 1 KiB frame ten times a second, so only the newest records stay in memory.
+constexpr std::size_t kProgramLogRecords = 1000;
+} // namespace
 
 Simulator::Simulator(const BusPopulation &population, VirtualClock *clock)
 {
@@ -24,6 +29,7 @@ std::unique_ptr<Simulator> Simulator::fromArguments(const QStringList &arguments
     if (!options)
         return nullptr;
     auto simulator = std::make_unique<Simulator>(options->population);
+    simulator->adapter()->log().setMemoryLimit(kProgramLogRecords);
     if (!options->logFile.isEmpty() && !simulator->adapter()->log().writeTo(options->logFile)) {
         error = QStringLiteral("--sim-log: cannot write \"%1\"").arg(options->logFile);
         return nullptr;

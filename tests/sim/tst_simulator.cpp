@@ -146,6 +146,27 @@ private slots:
                  QStringLiteral("OUT 150 v=0008 i=0000 l=1 out=00 in=- r=1\n"
                                 "IN  104 v=00A0 i=0000 l=1 out=- in=- r=0\n"));
     }
+
+    // A long run keeps a bounded log in memory while the file keeps every transfer.
+    void programLogStaysBoundedInMemory()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("transfers.log"));
+        QString error;
+        std::unique_ptr<Simulator> simulator = Simulator::fromArguments({"--simulator", "--sim-log", file}, error);
+        QVERIFY2(simulator, qPrintable(error));
+        TZqLibUSB link(nullptr, simulator.get());
+        link.Loaded();
+        constexpr int sent = 2500;
+        for (int i = 0; i < sent; ++i)
+            QVERIFY(link.DevWrite(arI2CWrite, 0x78, 0x40, 1024));
+        const auto &records = simulator->adapter()->log().records();
+        QVERIFY(records.size() < size_t(sent));
+        QCOMPARE(records.back().length, quint16(1024));
+        QFile log(file);
+        QVERIFY(log.open(QIODevice::ReadOnly | QIODevice::Text));
+        QCOMPARE(log.readAll().count('\n'), sent);
+    }
 };
 
 int runSimulatorTests(int argc, char **argv)
