@@ -14,7 +14,8 @@
 #include <QRadioButton>
 
 namespace {
-template <class W> W *Named(W *widget, const char *name)
+template <class W>
+W *Named(W *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -41,8 +42,7 @@ QGridLayout *NewPageLayout(QWidget *page, TClickablePicture *picture)
 TPage24Cxx::TPage24Cxx(QWidget *parent) : QWidget(parent)
 {
     Image7 = Named(new TClickablePicture(Pictures::chipPackagePicture(QStringLiteral("24c04")), this), "Image7");
-    ComboBox3 = TypeList("ComboBox3",
-                         {"24c02 - 2 kbit", "24c04 - 4 kbit", "24c08 - 8 kbit", "24c16 - 16 kbit"}, this);
+    ComboBox3 = TypeList("ComboBox3", {"24c02 - 2 kbit", "24c04 - 4 kbit", "24c08 - 8 kbit", "24c16 - 16 kbit"}, this);
     ComboBox3->setCurrentIndex(1);
     ZqHexView1 = Named(new TZqHexView(this), "ZqHexView1");
     auto *grid = NewPageLayout(this, Image7);
@@ -53,9 +53,8 @@ TPage24Cxx::TPage24Cxx(QWidget *parent) : QWidget(parent)
 TPage93Cxx::TPage93Cxx(QWidget *parent) : QWidget(parent)
 {
     Image3 = Named(new TClickablePicture(Pictures::chipPackagePicture(QStringLiteral("93C46")), this), "Image3");
-    ComboBox2 = TypeList("ComboBox2",
-                         {"93C46 - 1 kbit", "93C56 - 2 kbit", "93C66 - 4 kbit", "93C76 - 8 kbit", "93C86 - 16 kbit"},
-                         this);
+    ComboBox2 = TypeList(
+        "ComboBox2", {"93C46 - 1 kbit", "93C56 - 2 kbit", "93C66 - 4 kbit", "93C76 - 8 kbit", "93C86 - 16 kbit"}, this);
     RadioButton1 = Named(new QRadioButton(QStringLiteral("16-bit"), this), "RadioButton1");
     RadioButton2 = Named(new QRadioButton(QStringLiteral("8-bit"), this), "RadioButton2");
     RadioButton1->setChecked(true);

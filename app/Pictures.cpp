@@ -26,16 +26,12 @@ QImage transparentCanvas(int width, int height)
     return image;
 }
 
-void prepare(QPainter &p)
-{
-    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-}
+void prepare(QPainter &p) { p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing); }
 
 QColor blend(const QColor &a, const QColor &b, qreal weightOfB)
 {
     const qreal wa = 1.0 - weightOfB;
-    return QColor::fromRgbF(a.redF() * wa + b.redF() * weightOfB,
-                            a.greenF() * wa + b.greenF() * weightOfB,
+    return QColor::fromRgbF(a.redF() * wa + b.redF() * weightOfB, a.greenF() * wa + b.greenF() * weightOfB,
                             a.blueF() * wa + b.blueF() * weightOfB);
 }
 
@@ -171,8 +167,8 @@ void drawOledHeader(QPainter &p)
         p.setBrush(QColor(0x6e, 0x72, 0x78));
         p.drawRect(QRectF(x - 2, OledPinY - 2, 4, 4));
         p.setPen(Qt::white);
-        p.drawText(QRectF(x - OledPinPitch / 2, OledPinY + 6, OledPinPitch, 12),
-                   Qt::AlignCenter, QString::fromLatin1(OledPinNames[i]));
+        p.drawText(QRectF(x - OledPinPitch / 2, OledPinY + 6, OledPinPitch, 12), Qt::AlignCenter,
+                   QString::fromLatin1(OledPinNames[i]));
     }
 }
 
@@ -235,8 +231,7 @@ const QColor GridColour(0xcf, 0xd4, 0xd9);
 
 QRect signalCell(int column, int rowTop, int height)
 {
-    return QRect(TableLeft + PinColumnWidth + column * SignalColumnWidth, rowTop,
-                 SignalColumnWidth, height);
+    return QRect(TableLeft + PinColumnWidth + column * SignalColumnWidth, rowTop, SignalColumnWidth, height);
 }
 
 void drawTitle(QPainter &p)
@@ -246,8 +241,8 @@ void drawTitle(QPainter &p)
     p.drawText(QPoint(18, TitleBaseline), QStringLiteral("RZT-USBasp v4.2 \u2013 10-pin connector"));
     p.setPen(QColor(0x6b, 0x72, 0x7a));
     p.setFont(uiFont(12));
-    p.drawText(QRect(0, TitleBaseline - 14, PinoutSize.width() - 20, 18),
-               Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("AVR ISP header"));
+    p.drawText(QRect(0, TitleBaseline - 14, PinoutSize.width() - 20, 18), Qt::AlignRight | Qt::AlignVCenter,
+               QStringLiteral("AVR ISP header"));
 }
 
 void drawTableHead(QPainter &p)
@@ -269,13 +264,11 @@ void drawTableRow(QPainter &p, int index)
 {
     const PinSignals &row = pinoutRows()[index];
     const int top = HeadTop + HeadHeight + index * RowHeight;
-    p.fillRect(QRect(TableLeft, top, TableWidth, RowHeight),
-               index % 2 ? QColor(0xf1, 0xf3, 0xf5) : QColor(Qt::white));
+    p.fillRect(QRect(TableLeft, top, TableWidth, RowHeight), index % 2 ? QColor(0xf1, 0xf3, 0xf5) : QColor(Qt::white));
 
     p.setPen(InkColour);
     p.setFont(uiFont(13, true));
-    p.drawText(QRect(TableLeft, top, PinColumnWidth, RowHeight), Qt::AlignCenter,
-               QString::number(row.pin));
+    p.drawText(QRect(TableLeft, top, PinColumnWidth, RowHeight), Qt::AlignCenter, QString::number(row.pin));
 
     p.setFont(uiFont(12, true));
     for (int c = 0; c < ColumnCount; ++c) {
@@ -348,10 +341,8 @@ void drawHeaderPin(QPainter &p, int pin, const QPointF &centre)
     const qreal labelWidth = 30;
     const bool odd = pin % 2;
     const qreal edge = HeaderPitch / 2 + HeaderPadding + 6;
-    const QRectF label(odd ? HeaderCentreX - edge - labelWidth : HeaderCentreX + edge,
-                       centre.y() - 10, labelWidth, 20);
-    p.drawText(label, (odd ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
-               QString::number(pin));
+    const QRectF label(odd ? HeaderCentreX - edge - labelWidth : HeaderCentreX + edge, centre.y() - 10, labelWidth, 20);
+    p.drawText(label, (odd ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, QString::number(pin));
 }
 
 void drawPin1Marker(QPainter &p, const QRectF &shroud)
@@ -382,8 +373,7 @@ void drawHeader(QPainter &p)
 
     p.setFont(uiFont(11));
     p.setPen(QColor(0x6b, 0x72, 0x7a));
-    p.drawText(QRectF(HeaderCentreX - 80, shroud.bottom() + 6, 160, 16), Qt::AlignCenter,
-               QStringLiteral("top view"));
+    p.drawText(QRectF(HeaderCentreX - 80, shroud.bottom() + 6, 160, 16), Qt::AlignCenter, QStringLiteral("top view"));
 }
 
 } // namespace

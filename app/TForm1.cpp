@@ -16,8 +16,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QMessageBox>
-#include <QRadioButton>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -26,12 +26,12 @@
 namespace {
 const QString kNotConnected = QStringLiteral("RZT-USBasp not connected");
 const QString kConnected = QStringLiteral("RZT-USBasp connected");
-const QString kAccessDenied = QStringLiteral(
-    "Access to the RZT-USBasp was denied: this system lets only privileged users open the adapter.\n\n"
-    "Install the udev rule that comes with Brindle, then unplug the adapter and plug it in again:\n\n"
-    "sudo cp packaging/70-rzt-usbasp.rules /etc/udev/rules.d/\n"
-    "sudo udevadm control --reload\n"
-    "sudo udevadm trigger");
+const QString kAccessDenied =
+    QStringLiteral("Access to the RZT-USBasp was denied: this system lets only privileged users open the adapter.\n\n"
+                   "Install the udev rule that comes with Brindle, then unplug the adapter and plug it in again:\n\n"
+                   "sudo cp packaging/70-rzt-usbasp.rules /etc/udev/rules.d/\n"
+                   "sudo udevadm control --reload\n"
+                   "sudo udevadm trigger");
 constexpr int kRtcPage = 2;
 constexpr int kDisplayPage = 4;
 
@@ -205,8 +205,8 @@ void TForm1::ZqLibUSB1AccessDenied(QObject *)
     StatusPanel0->setToolTip(kAccessDenied);
     if (FAccessDeniedHint)
         return;
-    FAccessDeniedHint = new QMessageBox(QMessageBox::Warning, QStringLiteral("Brindle"), kAccessDenied,
-                                        QMessageBox::Ok, this);
+    FAccessDeniedHint =
+        new QMessageBox(QMessageBox::Warning, QStringLiteral("Brindle"), kAccessDenied, QMessageBox::Ok, this);
     FAccessDeniedHint->setTextInteractionFlags(Qt::TextSelectableByMouse);
     FAccessDeniedHint->open();
 }

@@ -4,8 +4,7 @@
 
 #include <QLabel>
 
-TfrmSchemat::TfrmSchemat(QWidget *parent)
-    : QDialog(parent)
+TfrmSchemat::TfrmSchemat(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmSchemat"));
     setWindowTitle(QStringLiteral("Schemat"));

@@ -11,9 +11,9 @@ namespace Cp1250 {
 // Bytes the code page leaves undefined (0x81, 0x83, 0x88, 0x90, 0x98) give
 // QChar::ReplacementCharacter.
 QChar ToUnicode(unsigned char byte);
-QString Decode(const QByteArray& bytes);
+QString Decode(const QByteArray &bytes);
 
 // Characters the code page lacks become `replacement`, one byte per character.
-QByteArray Encode(const QString& text, char replacement = '?');
+QByteArray Encode(const QString &text, char replacement = '?');
 
 } // namespace Cp1250

@@ -27,7 +27,7 @@ const QColor kHeaderColor = ColorFromBgr(0xC0C0C0);
 
 const QString kErasedHex = QStringLiteral("FF FF FF FF FF FF FF FF  FF FF FF FF FF FF FF FF ");
 
-QTextCharFormat RunFormat(const QColor& color, bool bold)
+QTextCharFormat RunFormat(const QColor &color, bool bold)
 {
     QTextCharFormat format;
     format.setForeground(color);
@@ -35,16 +35,13 @@ QTextCharFormat RunFormat(const QColor& color, bool bold)
     return format;
 }
 
-bool IsFixedPitch(const QFont& font)
+bool IsFixedPitch(const QFont &font)
 {
     const QFontMetricsF metrics(font);
     return metrics.horizontalAdvance(QLatin1Char('i')) == metrics.horizontalAdvance(QLatin1Char('W'));
 }
 
-QChar HexDigit(unsigned nibble)
-{
-    return QLatin1Char("0123456789ABCDEF"[nibble & 0xF]);
-}
+QChar HexDigit(unsigned nibble) { return QLatin1Char("0123456789ABCDEF"[nibble & 0xF]); }
 
 QChar DumpChar(unsigned char byte)
 {
@@ -65,12 +62,11 @@ int AddressWidth(quint32 lastAddress)
 
 QString AddressText(quint32 address, int width)
 {
-    return QString::number(address, 16).toUpper().rightJustified(width, QLatin1Char('0'))
-           + QLatin1String("  ");
+    return QString::number(address, 16).toUpper().rightJustified(width, QLatin1Char('0')) + QLatin1String("  ");
 }
 
 // Always 49 characters, so a partial last line keeps the character column in place.
-QString HexText(const unsigned char* bytes, int count)
+QString HexText(const unsigned char *bytes, int count)
 {
     QString hex;
     hex.reserve(kErasedHex.size());
@@ -89,8 +85,7 @@ QString HexText(const unsigned char* bytes, int count)
 
 } // namespace
 
-TZqHexView::TZqHexView(QWidget* AOwner)
-    : QTextEdit(AOwner)
+TZqHexView::TZqHexView(QWidget *AOwner) : QTextEdit(AOwner)
 {
     SetDefaultColors();
     setReadOnly(true);
@@ -131,19 +126,16 @@ void TZqHexView::SetColorsReset(bool value)
     SetColor(QApplication::palette().color(QPalette::Base));
 }
 
-QColor TZqHexView::Color() const
-{
-    return palette().color(QPalette::Base);
-}
+QColor TZqHexView::Color() const { return palette().color(QPalette::Base); }
 
-void TZqHexView::SetColor(const QColor& value)
+void TZqHexView::SetColor(const QColor &value)
 {
     QPalette p = palette();
     p.setColor(QPalette::Base, value);
     setPalette(p);
 }
 
-void TZqHexView::ShowHex(const QByteArray& buffer, int bytes_cnt, int start_address)
+void TZqHexView::ShowHex(const QByteArray &buffer, int bytes_cnt, int start_address)
 {
     FBuffer = &buffer;
     // A buffer shorter than claimed is shown as far as it goes, never read past.
@@ -153,7 +145,7 @@ void TZqHexView::ShowHex(const QByteArray& buffer, int bytes_cnt, int start_addr
     // Addresses wrap as 32-bit values instead of overflowing a signed int.
     const quint32 first = quint32(start_address);
     const int width = AddressWidth(first + quint32(count - 1));
-    const auto* bytes = reinterpret_cast<const unsigned char*>(FBuffer->constData());
+    const auto *bytes = reinterpret_cast<const unsigned char *>(FBuffer->constData());
     const TLineFormats formats = LineFormats();
 
     clear();
@@ -180,7 +172,7 @@ TZqHexView::TLineFormats TZqHexView::LineFormats() const
 }
 
 // The header is laid out for a three-digit address column.
-void TZqHexView::AppendHeader(QTextCursor& cursor) const
+void TZqHexView::AppendHeader(QTextCursor &cursor) const
 {
     const int ruleLength = FAddGap ? kHeaderRuleLength : kHeaderRuleLength - 2;
     cursor.insertText(QStringLiteral("adr "), RunFormat(kHeaderColor, true));
@@ -190,7 +182,7 @@ void TZqHexView::AppendHeader(QTextCursor& cursor) const
     cursor.insertText(QString(ruleLength, QLatin1Char('-')) + QLatin1Char('\n'), regular);
 }
 
-QString TZqHexView::AsciiText(const unsigned char* bytes, int count) const
+QString TZqHexView::AsciiText(const unsigned char *bytes, int count) const
 {
     QString ascii;
     ascii.reserve(kBytesPerLine + 2);
@@ -204,8 +196,8 @@ QString TZqHexView::AsciiText(const unsigned char* bytes, int count) const
 
 // Only a full line of 0xFF is erased memory: a partial line is padded with
 // spaces and never matches, so it is always drawn as data.
-void TZqHexView::EmitLine(QTextCursor& cursor, const TLineFormats& formats, const QString& address,
-                          const QString& hex, const QString& ascii) const
+void TZqHexView::EmitLine(QTextCursor &cursor, const TLineFormats &formats, const QString &address, const QString &hex,
+                          const QString &ascii) const
 {
     const bool erased = hex == kErasedHex;
     const QColor hexColor = erased ? FColorHex : FColorHexLight;

@@ -12,39 +12,38 @@ class QTextCursor;
 // Read-only coloured hex dump: per 16 bytes the address, the bytes in hex and
 // the same bytes as Windows-1250 characters. Lines of sixteen 0xFF (erased
 // memory) are drawn dim, lines holding data bright.
-class TZqHexView : public QTextEdit
-{
+class TZqHexView : public QTextEdit {
     Q_OBJECT
 
 public:
-    using TNotifyEvent = std::function<void(QObject* Sender)>;
+    using TNotifyEvent = std::function<void(QObject *Sender)>;
 
-    explicit TZqHexView(QWidget* AOwner = nullptr);
+    explicit TZqHexView(QWidget *AOwner = nullptr);
 
     // Replaces the text with the dump of the first bytes_cnt bytes of buffer,
     // labelled from start_address on.
-    void ShowHex(const QByteArray& buffer, int bytes_cnt, int start_address);
+    void ShowHex(const QByteArray &buffer, int bytes_cnt, int start_address);
 
     // Read once by the constructor; later values are only stored.
     int FontSize() const { return FFontSize; }
     void SetFontSize(int value) { FFontSize = value; }
     QString FontName() const { return FFontName; }
-    void SetFontName(const QString& value) { FFontName = value; }
+    void SetFontName(const QString &value) { FFontName = value; }
 
     // An action: writing true restores the default colours and background.
     bool ColorsReset() const { return FColorsReset; }
     void SetColorsReset(bool value);
 
     QColor ColorAddress() const { return FColorAddress; }
-    void SetColorAddress(const QColor& value) { FColorAddress = value; }
+    void SetColorAddress(const QColor &value) { FColorAddress = value; }
     QColor ColorHex() const { return FColorHex; }
-    void SetColorHex(const QColor& value) { FColorHex = value; }
+    void SetColorHex(const QColor &value) { FColorHex = value; }
     QColor ColorHexLight() const { return FColorHexLight; }
-    void SetColorHexLight(const QColor& value) { FColorHexLight = value; }
+    void SetColorHexLight(const QColor &value) { FColorHexLight = value; }
     QColor ColorAscii() const { return FColorAscii; }
-    void SetColorAscii(const QColor& value) { FColorAscii = value; }
+    void SetColorAscii(const QColor &value) { FColorAscii = value; }
     QColor ColorAsciiLight() const { return FColorAsciiLight; }
-    void SetColorAsciiLight(const QColor& value) { FColorAsciiLight = value; }
+    void SetColorAsciiLight(const QColor &value) { FColorAsciiLight = value; }
 
     bool ShowHeader() const { return FShowHeader; }
     void SetShowHeader(bool value) { FShowHeader = value; }
@@ -53,27 +52,26 @@ public:
 
     // Background of the text area.
     QColor Color() const;
-    void SetColor(const QColor& value);
+    void SetColor(const QColor &value);
 
     // Raised after every ShowHex that drew something.
     TNotifyEvent OnDisplayEnd;
 
 private:
-    struct TLineFormats
-    {
+    struct TLineFormats {
         QTextCharFormat address, hexErased, hexData, asciiErased, asciiData;
     };
 
     void SetDefaultColors();
     QFont DumpFont() const;
     TLineFormats LineFormats() const;
-    void AppendHeader(QTextCursor& cursor) const;
-    QString AsciiText(const unsigned char* bytes, int count) const;
-    void EmitLine(QTextCursor& cursor, const TLineFormats& formats, const QString& address,
-                  const QString& hex, const QString& ascii) const;
+    void AppendHeader(QTextCursor &cursor) const;
+    QString AsciiText(const unsigned char *bytes, int count) const;
+    void EmitLine(QTextCursor &cursor, const TLineFormats &formats, const QString &address, const QString &hex,
+                  const QString &ascii) const;
 
     // Only read while ShowHex runs; the caller keeps the bytes.
-    const QByteArray* FBuffer = nullptr;
+    const QByteArray *FBuffer = nullptr;
     QColor FColorAddress;
     QColor FColorHex;
     QColor FColorHexLight;

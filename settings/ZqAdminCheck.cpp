@@ -43,8 +43,8 @@ bool ListsAdministrators(const std::vector<BYTE> &buffer)
 {
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
     PSID admins = nullptr;
-    if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins))
+    if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                  0, &admins))
         return false;
     const auto *groups = reinterpret_cast<const TOKEN_GROUPS *>(buffer.data());
     bool found = false;
@@ -54,7 +54,7 @@ bool ListsAdministrators(const std::vector<BYTE> &buffer)
     return found;
 }
 
-}  // namespace
+} // namespace
 
 bool UserIsAdministrator()
 {
@@ -88,7 +88,7 @@ QStringList CurrentGroupNames()
     return names;
 }
 
-}  // namespace
+} // namespace
 
 bool IsAdministrator(unsigned effectiveUid, const QStringList &groupNames)
 {
@@ -98,11 +98,8 @@ bool IsAdministrator(unsigned effectiveUid, const QStringList &groupNames)
                        [](const QString &name) { return kAdminGroups.contains(name); });
 }
 
-bool UserIsAdministrator()
-{
-    return IsAdministrator(geteuid(), CurrentGroupNames());
-}
+bool UserIsAdministrator() { return IsAdministrator(geteuid(), CurrentGroupNames()); }
 
 #endif
 
-}  // namespace ZqAdminCheck
+} // namespace ZqAdminCheck

@@ -17,4 +17,4 @@ bool UserIsAdministrator();
 bool IsAdministrator(unsigned effectiveUid, const QStringList &groupNames);
 #endif
 
-}  // namespace ZqAdminCheck
+} // namespace ZqAdminCheck

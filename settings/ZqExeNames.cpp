@@ -30,14 +30,8 @@ QString IniBesideExe(const QString &exePath)
     return exe.dir().filePath(exe.completeBaseName() + QStringLiteral(".ini"));
 }
 
-QString CurrentExePath()
-{
-    return QCoreApplication::applicationFilePath();
-}
+QString CurrentExePath() { return QCoreApplication::applicationFilePath(); }
 
-QString CurrentExeFileName()
-{
-    return QFileInfo(CurrentExePath()).fileName();
-}
+QString CurrentExeFileName() { return QFileInfo(CurrentExePath()).fileName(); }
 
-}  // namespace ZqExeNames
+} // namespace ZqExeNames

@@ -21,4 +21,4 @@ QString IniBesideExe(const QString &exePath);
 QString CurrentExePath();
 QString CurrentExeFileName();
 
-}  // namespace ZqExeNames
+} // namespace ZqExeNames

@@ -15,7 +15,11 @@
 namespace {
 
 // The "maximized" value: the window state when the position was saved.
-enum TStoredState { ssNormal = 0, ssMinimized = 1, ssMaximized = 2 };
+enum TStoredState {
+    ssNormal = 0,
+    ssMinimized = 1,
+    ssMaximized = 2
+};
 
 int StateCode(Qt::WindowStates state)
 {
@@ -55,10 +59,7 @@ int ReadStoredInt(const QSettings *store, const QString &name, int def)
     return store ? IntOrDefault(store->value(name), def) : def;
 }
 
-void WriteStoredInt(QSettings &store, const QString &name, int value)
-{
-    store.setValue(name, QString::number(value));
-}
+void WriteStoredInt(QSettings &store, const QString &name, int value) { store.setValue(name, QString::number(value)); }
 
 QRect PrimaryScreenRect()
 {
@@ -66,11 +67,9 @@ QRect PrimaryScreenRect()
     return screen ? screen->geometry() : QRect();
 }
 
-}  // namespace
+} // namespace
 
-TZqFormSR::TZqFormSR(QWidget *AOwner)
-    : QObject(AOwner),
-      FMasterForm(AOwner)
+TZqFormSR::TZqFormSR(QWidget *AOwner) : QObject(AOwner), FMasterForm(AOwner)
 {
     SetIniFileName(kAppIniMarker);
     FMainAppRegKey = QStringLiteral("\\Software\\") + ZqExeNames::ExeBase(ZqExeNames::CurrentExeFileName());
@@ -110,8 +109,7 @@ void TZqFormSR::RestorePos()
     bPosCanSave = true;
     const std::unique_ptr<QSettings> store = OpenPositionStore();
     if (FUseRegistry && ReadStoredInt(store.get(), QStringLiteral("maximized"), ssNormal) == ssMaximized) {
-        FMasterForm->setWindowState((FMasterForm->windowState() & ~Qt::WindowMinimized) |
-                                    Qt::WindowMaximized);
+        FMasterForm->setWindowState((FMasterForm->windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
     } else {
         ApplyBounds(store.get());
     }
@@ -128,10 +126,8 @@ void TZqFormSR::ApplyBounds(const QSettings *store)
                     ReadStoredInt(store, QStringLiteral("Height"), form.height()));
     }
     const QRect screen = PrimaryScreenRect();
-    const int top = ReadStoredInt(store, QStringLiteral("Top"),
-                                  screen.y() + (screen.height() - form.height()) / 2);
-    const int left = ReadStoredInt(store, QStringLiteral("Left"),
-                                   screen.x() + (screen.width() - form.width()) / 2);
+    const int top = ReadStoredInt(store, QStringLiteral("Top"), screen.y() + (screen.height() - form.height()) / 2);
+    const int left = ReadStoredInt(store, QStringLiteral("Left"), screen.x() + (screen.width() - form.width()) / 2);
     form.move(left, top);
 }
 
@@ -203,10 +199,7 @@ void TZqFormSR::SetTypeIniName(TApplicationIniName t)
         SetIniFileName(kAppIniMarker);
 }
 
-bool TZqFormSR::StartWithWindows() const
-{
-    return ZqStartupEntry::Exists(ZqExeNames::CurrentExePath());
-}
+bool TZqFormSR::StartWithWindows() const { return ZqStartupEntry::Exists(ZqExeNames::CurrentExePath()); }
 
 // Compared with the entry as it is now, not with an earlier answer, so
 // switching it off also removes an entry this instance has not looked at.
@@ -220,10 +213,7 @@ void TZqFormSR::SetStartWithWindows(bool b)
         qWarning("TZqFormSR: the start-up entry could not be %s", b ? "written" : "removed");
 }
 
-bool TZqFormSR::IsWindowsAdmin() const
-{
-    return ZqAdminCheck::UserIsAdministrator();
-}
+bool TZqFormSR::IsWindowsAdmin() const { return ZqAdminCheck::UserIsAdministrator(); }
 
 QVariant TZqFormSR::ReadNamed(const QString &key) const
 {
@@ -235,43 +225,19 @@ bool TZqFormSR::SaveNamed(const QString &key, const QVariant &value)
     return !key.isEmpty() && ZqRegistry::WriteValue(FMainAppRegKey, key, value);
 }
 
-int TZqFormSR::ReadRegINI(const QString &key, int def)
-{
-    return IntOrDefault(ReadNamed(key), def);
-}
+int TZqFormSR::ReadRegINI(const QString &key, int def) { return IntOrDefault(ReadNamed(key), def); }
 
-QString TZqFormSR::ReadRegINI(const QString &key, const QString &def)
-{
-    return TextOrDefault(ReadNamed(key), def);
-}
+QString TZqFormSR::ReadRegINI(const QString &key, const QString &def) { return TextOrDefault(ReadNamed(key), def); }
 
-QString TZqFormSR::ReadRegINI(const QString &key, const char *def)
-{
-    return ReadRegINI(key, QString::fromUtf8(def));
-}
+QString TZqFormSR::ReadRegINI(const QString &key, const char *def) { return ReadRegINI(key, QString::fromUtf8(def)); }
 
-bool TZqFormSR::ReadRegINI(const QString &key, bool def)
-{
-    return FlagOrDefault(ReadNamed(key), def);
-}
+bool TZqFormSR::ReadRegINI(const QString &key, bool def) { return FlagOrDefault(ReadNamed(key), def); }
 
-bool TZqFormSR::SaveRegINI(const QString &key, int value)
-{
-    return SaveNamed(key, QString::number(value));
-}
+bool TZqFormSR::SaveRegINI(const QString &key, int value) { return SaveNamed(key, QString::number(value)); }
 
-bool TZqFormSR::SaveRegINI(const QString &key, const QString &value)
-{
-    return SaveNamed(key, value);
-}
+bool TZqFormSR::SaveRegINI(const QString &key, const QString &value) { return SaveNamed(key, value); }
 
-bool TZqFormSR::SaveRegINI(const QString &key, const char *value)
-{
-    return SaveRegINI(key, QString::fromUtf8(value));
-}
+bool TZqFormSR::SaveRegINI(const QString &key, const char *value) { return SaveRegINI(key, QString::fromUtf8(value)); }
 
 // An int QVariant becomes a REG_DWORD in the registry.
-bool TZqFormSR::SaveRegINI(const QString &key, bool value)
-{
-    return SaveNamed(key, value ? 1 : 0);
-}
+bool TZqFormSR::SaveRegINI(const QString &key, bool value) { return SaveNamed(key, value ? 1 : 0); }

@@ -12,8 +12,8 @@ class QSettings;
 
 // How the INI file of the position store is named.
 enum TApplicationIniName {
-    asAppIniName,  // named after the executable, beside it
-    asCustom,      // IniFileName used as set
+    asAppIniName, // named after the executable, beside it
+    asCustom,     // IniFileName used as set
 };
 
 // Remembers its owning form's position and size between runs: restores them

@@ -9,8 +9,7 @@ namespace ZqRegistry {
 #ifdef Q_OS_WIN
 std::unique_ptr<QSettings> OpenUserKey(const QString &keyPath)
 {
-    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER") + keyPath,
-                                       QSettings::NativeFormat);
+    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER") + keyPath, QSettings::NativeFormat);
 }
 #else
 // "\Software\App\A\B" -> file of App, group "A/B".
@@ -59,4 +58,4 @@ bool Commit(QSettings &settings)
     return settings.status() != QSettings::AccessError;
 }
 
-}  // namespace ZqRegistry
+} // namespace ZqRegistry

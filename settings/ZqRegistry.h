@@ -31,4 +31,4 @@ bool WriteValue(const QString &keyPath, const QString &name, const QVariant &val
 // Flushes pending writes; false when the store could not be written.
 bool Commit(QSettings &settings);
 
-}  // namespace ZqRegistry
+} // namespace ZqRegistry

@@ -14,23 +14,16 @@
 namespace ZqStartupEntry {
 
 namespace {
-QString EntryName(const QString &exePath)
-{
-    return ZqExeNames::StartupEntryName(QFileInfo(exePath).fileName());
-}
-}  // namespace
+QString EntryName(const QString &exePath) { return ZqExeNames::StartupEntryName(QFileInfo(exePath).fileName()); }
+} // namespace
 
 #ifdef Q_OS_WIN
 
 namespace {
-const QString kRunKey =
-    QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+const QString kRunKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 }
 
-bool Exists(const QString &exePath)
-{
-    return QSettings(kRunKey, QSettings::NativeFormat).contains(EntryName(exePath));
-}
+bool Exists(const QString &exePath) { return QSettings(kRunKey, QSettings::NativeFormat).contains(EntryName(exePath)); }
 
 bool Write(const QString &exePath)
 {
@@ -74,11 +67,20 @@ QString EscapeString(const QString &text)
     QString escaped;
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case '\\': escaped += QStringLiteral("\\\\"); break;
-        case '\n': escaped += QStringLiteral("\\n"); break;
-        case '\t': escaped += QStringLiteral("\\t"); break;
-        case '\r': escaped += QStringLiteral("\\r"); break;
-        default: escaped += c;
+        case '\\':
+            escaped += QStringLiteral("\\\\");
+            break;
+        case '\n':
+            escaped += QStringLiteral("\\n");
+            break;
+        case '\t':
+            escaped += QStringLiteral("\\t");
+            break;
+        case '\r':
+            escaped += QStringLiteral("\\r");
+            break;
+        default:
+            escaped += c;
         }
     }
     return escaped;
@@ -91,13 +93,12 @@ bool LineIs(const QByteArray &line, const char *key, const char *value)
     return eq > 0 && line.left(eq).trimmed() == key && line.mid(eq + 1).trimmed() == value;
 }
 
-}  // namespace
+} // namespace
 
 QString AutostartFile(const QString &exePath)
 {
     const QString configDir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return QDir(configDir).filePath(QStringLiteral("autostart/") + EntryName(exePath) +
-                                    QStringLiteral(".desktop"));
+    return QDir(configDir).filePath(QStringLiteral("autostart/") + EntryName(exePath) + QStringLiteral(".desktop"));
 }
 
 QString ExecValue(const QString &exePath)
@@ -152,4 +153,4 @@ bool Remove(const QString &exePath)
 
 #endif
 
-}  // namespace ZqStartupEntry
+} // namespace ZqStartupEntry

@@ -29,4 +29,4 @@ QString ExecValue(const QString &exePath);
 bool IsEnabledEntry(const QByteArray &content);
 #endif
 
-}  // namespace ZqStartupEntry
+} // namespace ZqStartupEntry

@@ -10,7 +10,11 @@
 
 namespace sim {
 namespace {
-enum class Direction { Out, In, Either };
+enum class Direction {
+    Out,
+    In,
+    Either
+};
 
 std::uint8_t deviceAddress7(const SetupPacket &setup) { return std::uint8_t((setup.wValue & 0xFF) >> 1); }
 std::uint8_t indexLow(const SetupPacket &setup) { return std::uint8_t(setup.wIndex & 0xFF); }

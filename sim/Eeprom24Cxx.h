@@ -18,7 +18,12 @@
 
 namespace sim {
 
-enum class Eeprom24Type { C02, C04, C08, C16 };
+enum class Eeprom24Type {
+    C02,
+    C04,
+    C08,
+    C16
+};
 
 struct Eeprom24Variant {
     const char *name;
@@ -61,7 +66,12 @@ public:
     void reset() override;
 
 private:
-    enum class Phase { Idle, WordAddress, Data, Reading };
+    enum class Phase {
+        Idle,
+        WordAddress,
+        Data,
+        Reading
+    };
 
     int nextInPage(int address) const;
     void startWriteCycle();

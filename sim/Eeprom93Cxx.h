@@ -24,8 +24,17 @@
 
 namespace sim {
 
-enum class Eeprom93Type { C46, C56, C66, C76, C86 };
-enum class Organisation { Word16, Byte8 };
+enum class Eeprom93Type {
+    C46,
+    C56,
+    C66,
+    C76,
+    C86
+};
+enum class Organisation {
+    Word16,
+    Byte8
+};
 
 struct Eeprom93Variant {
     const char *name;
@@ -34,10 +43,8 @@ struct Eeprom93Variant {
 };
 
 inline constexpr Eeprom93Variant kEeprom93Variants[] = {
-    {"93c46", 128, 6},
-    {"93c56", 256, 8},  // field bit 7 (bit 8 in 8-bit organisation) is "don't care"
-    {"93c66", 512, 8},
-    {"93c76", 1024, 10}, // field bit 9 (bit 10 in 8-bit organisation) is "don't care"
+    {"93c46", 128, 6},   {"93c56", 256, 8},   // field bit 7 (bit 8 in 8-bit organisation) is "don't care"
+    {"93c66", 512, 8},   {"93c76", 1024, 10}, // field bit 9 (bit 10 in 8-bit organisation) is "don't care"
     {"93c86", 2048, 10},
 };
 
@@ -67,8 +74,20 @@ public:
     void reset() override;
 
 private:
-    enum class Phase { Idle, Instruction, Data, Reading, Complete };
-    enum class Program { None, Write, Erase, EraseAll, WriteAll };
+    enum class Phase {
+        Idle,
+        Instruction,
+        Data,
+        Reading,
+        Complete
+    };
+    enum class Program {
+        None,
+        Write,
+        Erase,
+        EraseAll,
+        WriteAll
+    };
 
     int cells() const { return FVariant.bytes / (dataBits() / 8); }
     std::uint16_t cell(int address) const;

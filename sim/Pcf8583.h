@@ -35,7 +35,11 @@ public:
         Timer = 0x07,
         FreeRam = 0x10,
     };
-    enum ControlBits : std::uint8_t { StopCounting = 0x80, FunctionMode = 0x30, MaskFlag = 0x08 };
+    enum ControlBits : std::uint8_t {
+        StopCounting = 0x80,
+        FunctionMode = 0x30,
+        MaskFlag = 0x08
+    };
 
     // Calendar values as plain numbers; yearCounter is 0..3, weekday 0..6.
     struct Time {
@@ -65,7 +69,12 @@ public:
     void reset() override;
 
 private:
-    enum class Phase { Idle, WordAddress, Writing, Reading };
+    enum class Phase {
+        Idle,
+        WordAddress,
+        Writing,
+        Reading
+    };
 
     void catchUp();
     bool counting() const;

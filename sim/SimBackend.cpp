@@ -36,9 +36,9 @@ void SimBackend::pull(VirtualAdapter *adapter)
 // inside a transfer.
 void SimBackend::announce(VirtualAdapter *adapter, DeviceNotice::Kind kind)
 {
-    DeviceNotice notice{kind, adapter->identity().vid, adapter->identity().pid, adapter->busnum(),
-                        adapter->devnum()};
-    QMetaObject::invokeMethod(this, [this, notice] { emit deviceChanged(notice); }, Qt::QueuedConnection);
+    DeviceNotice notice{kind, adapter->identity().vid, adapter->identity().pid, adapter->busnum(), adapter->devnum()};
+    QMetaObject::invokeMethod(
+        this, [this, notice] { emit deviceChanged(notice); }, Qt::QueuedConnection);
 }
 
 usb_bus *SimBackend::busRecord(int busnum)
@@ -104,10 +104,7 @@ usb_dev_handle *SimBackend::open(struct usb_device *dev)
     return nullptr;
 }
 
-int SimBackend::close(usb_dev_handle *handle)
-{
-    return FHandles.erase(handle) ? 0 : -EBADF;
-}
+int SimBackend::close(usb_dev_handle *handle) { return FHandles.erase(handle) ? 0 : -EBADF; }
 
 // A handle outlives its device: after a pull (even once plugged again) it stays dead.
 VirtualAdapter *SimBackend::liveAdapter(usb_dev_handle *handle) const
@@ -125,8 +122,8 @@ int SimBackend::getStringSimple(usb_dev_handle *handle, int index, char *buf, st
     return adapter ? adapter->stringDescriptor(index, buf, buflen) : -ENODEV;
 }
 
-int SimBackend::controlMsg(usb_dev_handle *handle, int requesttype, int request, int value, int index,
-                           char *bytes, int size, int timeout)
+int SimBackend::controlMsg(usb_dev_handle *handle, int requesttype, int request, int value, int index, char *bytes,
+                           int size, int timeout)
 {
     VirtualAdapter *adapter = liveAdapter(handle);
     if (!adapter)

@@ -30,8 +30,8 @@ public:
     usb_dev_handle *open(struct usb_device *dev) override;
     int close(usb_dev_handle *handle) override;
     int getStringSimple(usb_dev_handle *handle, int index, char *buf, std::size_t buflen) override;
-    int controlMsg(usb_dev_handle *handle, int requesttype, int request, int value, int index, char *bytes,
-                   int size, int timeout) override;
+    int controlMsg(usb_dev_handle *handle, int requesttype, int request, int value, int index, char *bytes, int size,
+                   int timeout) override;
 
 private:
     struct Handle {

@@ -46,7 +46,8 @@ QString set24cxx(const QString &option, const QString &value, Parsing &p)
         return {};
     }
     p.options.population.eeprom24 = eeprom24TypeFromName(value);
-    return p.options.population.eeprom24 ? QString() : notOneOf(option, value, QStringLiteral("24c02, 24c04, 24c08, 24c16, none"));
+    return p.options.population.eeprom24 ? QString()
+                                         : notOneOf(option, value, QStringLiteral("24c02, 24c04, 24c08, 24c16, none"));
 }
 
 QString set93cxx(const QString &option, const QString &value, Parsing &p)
@@ -56,8 +57,9 @@ QString set93cxx(const QString &option, const QString &value, Parsing &p)
         return {};
     }
     p.options.population.eeprom93 = eeprom93TypeFromName(value);
-    return p.options.population.eeprom93 ? QString()
-                                         : notOneOf(option, value, QStringLiteral("93c46, 93c56, 93c66, 93c76, 93c86, none"));
+    return p.options.population.eeprom93
+               ? QString()
+               : notOneOf(option, value, QStringLiteral("93c46, 93c56, 93c66, 93c76, 93c86, none"));
 }
 
 QString setOrg(const QString &option, const QString &value, Parsing &p)
@@ -81,7 +83,9 @@ const std::map<QString, Setter> &setters()
     static const std::map<QString, Setter> table = {
         {QStringLiteral("--sim-24cxx"), set24cxx},
         {QStringLiteral("--sim-24cxx-pins"),
-         [](const QString &o, const QString &v, Parsing &p) { return wholeNumber(o, v, 7, p.options.population.eeprom24Pins); }},
+         [](const QString &o, const QString &v, Parsing &p) {
+             return wholeNumber(o, v, 7, p.options.population.eeprom24Pins);
+         }},
         {QStringLiteral("--sim-93cxx"), set93cxx},
         {QStringLiteral("--sim-org"), setOrg},
         {QStringLiteral("--sim-pcf8583"), setPcf},

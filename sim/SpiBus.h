@@ -18,7 +18,11 @@
 namespace sim {
 
 // The level a chip drives onto MISO.
-enum class DataOut { Low, High, Released };
+enum class DataOut {
+    Low,
+    High,
+    Released
+};
 
 class SpiDevice {
 public:
@@ -36,7 +40,10 @@ public:
 
 class SpiBus {
 public:
-    enum class Select { Microwire, Display };
+    enum class Select {
+        Microwire,
+        Display
+    };
 
     void attach(SpiDevice *device, Select wiring);
     void reset();

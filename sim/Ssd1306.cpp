@@ -4,30 +4,30 @@ namespace sim {
 
 // The data sheet's command table, one row per command or command range.
 const Ssd1306::Command Ssd1306::kCommands[] = {
-    {0x00, 0x0F, 0, &Ssd1306::lowerColumn},   // page mode: start column, low nibble
-    {0x10, 0x17, 0, &Ssd1306::upperColumn},   // page mode: start column, high nibble
+    {0x00, 0x0F, 0, &Ssd1306::lowerColumn},    // page mode: start column, low nibble
+    {0x10, 0x17, 0, &Ssd1306::upperColumn},    // page mode: start column, high nibble
     {0x20, 0x20, 1, &Ssd1306::addressingMode}, // A[1:0]: 00 horizontal, 01 vertical, 10 page, 11 invalid
-    {0x21, 0x21, 2, &Ssd1306::columnAddress}, // column start, end; pointer to start
-    {0x22, 0x22, 2, &Ssd1306::pageAddress},   // page start, end; pointer to start
-    {0x26, 0x27, 6, &Ssd1306::scroll},        // horizontal scroll set-up
-    {0x29, 0x2A, 5, &Ssd1306::scroll},        // vertical and horizontal scroll set-up
-    {0x2E, 0x2F, 0, &Ssd1306::scroll},        // scroll off / on
-    {0x40, 0x7F, 0, &Ssd1306::startLine},     // RAM row shown first, 0..63
-    {0x81, 0x81, 1, &Ssd1306::contrast},      // 0..255, reset 0x7F
-    {0x8D, 0x8D, 1, &Ssd1306::chargePump},    // bit 2: 0x14 on, 0x10 off
-    {0xA0, 0xA1, 0, &Ssd1306::segmentRemap},  // 0xA1: column 127 drives SEG0
-    {0xA3, 0xA3, 2, &Ssd1306::scroll},        // vertical scroll area
-    {0xA4, 0xA5, 0, &Ssd1306::entireOn},      // 0xA5: every pixel on, RAM ignored
-    {0xA6, 0xA7, 0, &Ssd1306::inverse},       // 0xA7: a 0 in RAM lights the pixel
-    {0xA8, 0xA8, 1, &Ssd1306::multiplex},     // rows - 1, 15..63; 0..14 invalid
-    {0xAE, 0xAF, 0, &Ssd1306::displayOn},     // panel off (sleep) / on
-    {0xB0, 0xB7, 0, &Ssd1306::pageStart},     // page mode: page 0..7
-    {0xC0, 0xCF, 0, &Ssd1306::comScan},       // bit 3: scan COM[N-1] .. COM0
-    {0xD3, 0xD3, 1, &Ssd1306::displayOffset}, // vertical shift by COM, 0..63
-    {0xD5, 0xD5, 1, &Ssd1306::clockDivide},   // divide ratio (bits 3..0), oscillator (7..4)
-    {0xD9, 0xD9, 1, &Ssd1306::precharge},     // phase 1 (bits 3..0) and phase 2 (7..4) periods
-    {0xDA, 0xDA, 1, &Ssd1306::comPins},       // bit 4 alternative layout, bit 5 left/right remap
-    {0xDB, 0xDB, 1, &Ssd1306::vcomh},         // VCOMH deselect level, bits 6..4
+    {0x21, 0x21, 2, &Ssd1306::columnAddress},  // column start, end; pointer to start
+    {0x22, 0x22, 2, &Ssd1306::pageAddress},    // page start, end; pointer to start
+    {0x26, 0x27, 6, &Ssd1306::scroll},         // horizontal scroll set-up
+    {0x29, 0x2A, 5, &Ssd1306::scroll},         // vertical and horizontal scroll set-up
+    {0x2E, 0x2F, 0, &Ssd1306::scroll},         // scroll off / on
+    {0x40, 0x7F, 0, &Ssd1306::startLine},      // RAM row shown first, 0..63
+    {0x81, 0x81, 1, &Ssd1306::contrast},       // 0..255, reset 0x7F
+    {0x8D, 0x8D, 1, &Ssd1306::chargePump},     // bit 2: 0x14 on, 0x10 off
+    {0xA0, 0xA1, 0, &Ssd1306::segmentRemap},   // 0xA1: column 127 drives SEG0
+    {0xA3, 0xA3, 2, &Ssd1306::scroll},         // vertical scroll area
+    {0xA4, 0xA5, 0, &Ssd1306::entireOn},       // 0xA5: every pixel on, RAM ignored
+    {0xA6, 0xA7, 0, &Ssd1306::inverse},        // 0xA7: a 0 in RAM lights the pixel
+    {0xA8, 0xA8, 1, &Ssd1306::multiplex},      // rows - 1, 15..63; 0..14 invalid
+    {0xAE, 0xAF, 0, &Ssd1306::displayOn},      // panel off (sleep) / on
+    {0xB0, 0xB7, 0, &Ssd1306::pageStart},      // page mode: page 0..7
+    {0xC0, 0xCF, 0, &Ssd1306::comScan},        // bit 3: scan COM[N-1] .. COM0
+    {0xD3, 0xD3, 1, &Ssd1306::displayOffset},  // vertical shift by COM, 0..63
+    {0xD5, 0xD5, 1, &Ssd1306::clockDivide},    // divide ratio (bits 3..0), oscillator (7..4)
+    {0xD9, 0xD9, 1, &Ssd1306::precharge},      // phase 1 (bits 3..0) and phase 2 (7..4) periods
+    {0xDA, 0xDA, 1, &Ssd1306::comPins},        // bit 4 alternative layout, bit 5 left/right remap
+    {0xDB, 0xDB, 1, &Ssd1306::vcomh},          // VCOMH deselect level, bits 6..4
     {0xE3, 0xE3, 0, &Ssd1306::nop},
 };
 

@@ -89,7 +89,15 @@ public:
     void reset() override;
 
 private:
-    enum class Phase { Idle, Control, Commands, Data, OneCommand, OneData, Status };
+    enum class Phase {
+        Idle,
+        Control,
+        Commands,
+        Data,
+        OneCommand,
+        OneData,
+        Status
+    };
     using Command = ControllerCommand<Ssd1306>;
     static const Command kCommands[];
 

@@ -7,24 +7,24 @@ constexpr int kLastColumn = St7565::Columns - 1; // the counter stops here (0x83
 
 // The data sheet's command table, one row per command or command range.
 const St7565::Command St7565::kCommands[] = {
-    {0xAE, 0xAF, 0, &St7565::displayOnOff},      // display off / on
-    {0x40, 0x7F, 0, &St7565::startLine},         // RAM line shown on the first COM
-    {0xB0, 0xB8, 0, &St7565::pageAddress},       // pages 0..7, 8 the icon page
-    {0x10, 0x1F, 0, &St7565::columnUpper},       // column address bits 7..4
-    {0x00, 0x0F, 0, &St7565::columnLower},       // column address bits 3..0
-    {0xA0, 0xA1, 0, &St7565::adcSelect},         // A1: column n drives SEG(131 - n)
-    {0xA6, 0xA7, 0, &St7565::reverse},           // A7: a 0 in RAM darkens the pixel
-    {0xA4, 0xA5, 0, &St7565::allPoints},         // A5: every pixel on, RAM kept
-    {0xA2, 0xA3, 0, &St7565::bias},              // 1/9 or 1/7 bias
-    {0xE0, 0xE0, 0, &St7565::readModifyWrite},   // column counts writes only; EE returns
+    {0xAE, 0xAF, 0, &St7565::displayOnOff},    // display off / on
+    {0x40, 0x7F, 0, &St7565::startLine},       // RAM line shown on the first COM
+    {0xB0, 0xB8, 0, &St7565::pageAddress},     // pages 0..7, 8 the icon page
+    {0x10, 0x1F, 0, &St7565::columnUpper},     // column address bits 7..4
+    {0x00, 0x0F, 0, &St7565::columnLower},     // column address bits 3..0
+    {0xA0, 0xA1, 0, &St7565::adcSelect},       // A1: column n drives SEG(131 - n)
+    {0xA6, 0xA7, 0, &St7565::reverse},         // A7: a 0 in RAM darkens the pixel
+    {0xA4, 0xA5, 0, &St7565::allPoints},       // A5: every pixel on, RAM kept
+    {0xA2, 0xA3, 0, &St7565::bias},            // 1/9 or 1/7 bias
+    {0xE0, 0xE0, 0, &St7565::readModifyWrite}, // column counts writes only; EE returns
     {0xEE, 0xEE, 0, &St7565::endReadModifyWrite},
     {0xE2, 0xE2, 0, &St7565::internalReset},
-    {0xC0, 0xCF, 0, &St7565::comDirection},      // bit 3: COM63 .. COM0
-    {0x28, 0x2F, 0, &St7565::powerControl},      // booster, regulator, follower
-    {0x20, 0x27, 0, &St7565::regulatorRatio},    // V0 resistor ratio 0..7
-    {0x81, 0x81, 1, &St7565::electronicVolume},  // then 0..63
-    {0xAC, 0xAD, 1, &St7565::staticIndicator},   // then the flashing mode
-    {0xF8, 0xF8, 1, &St7565::boosterRatio},      // then 0, 1 or 3
+    {0xC0, 0xCF, 0, &St7565::comDirection},     // bit 3: COM63 .. COM0
+    {0x28, 0x2F, 0, &St7565::powerControl},     // booster, regulator, follower
+    {0x20, 0x27, 0, &St7565::regulatorRatio},   // V0 resistor ratio 0..7
+    {0x81, 0x81, 1, &St7565::electronicVolume}, // then 0..63
+    {0xAC, 0xAD, 1, &St7565::staticIndicator},  // then the flashing mode
+    {0xF8, 0xF8, 1, &St7565::boosterRatio},     // then 0, 1 or 3
     {0xE3, 0xE3, 0, &St7565::nop},
 };
 
@@ -78,10 +78,7 @@ void St7565::columnUpper(std::uint8_t op, const std::uint8_t *)
     FRegs.column = (op & 0x0F) << 4 | (FRegs.column & 0x0F);
 }
 
-void St7565::columnLower(std::uint8_t op, const std::uint8_t *)
-{
-    FRegs.column = (FRegs.column & 0xF0) | (op & 0x0F);
-}
+void St7565::columnLower(std::uint8_t op, const std::uint8_t *) { FRegs.column = (FRegs.column & 0xF0) | (op & 0x0F); }
 
 void St7565::adcSelect(std::uint8_t op, const std::uint8_t *) { FRegs.adcReverse = op & 1; }
 void St7565::reverse(std::uint8_t op, const std::uint8_t *) { FRegs.reverse = op & 1; }

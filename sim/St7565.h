@@ -51,7 +51,7 @@ public:
         bool adcReverse = false;
         bool reverse = false;
         bool allPointsOn = false;
-        bool bias7 = false; // A3: 1/7 bias
+        bool bias7 = false;   // A3: 1/7 bias
         int powerControl = 0; // bit 2 booster, bit 1 regulator, bit 0 follower
         int regulatorRatio = 4;
         int electronicVolume = 0x20;

@@ -9,10 +9,7 @@ QString hexOrDash(const QByteArray &bytes)
     return bytes.isEmpty() ? QStringLiteral("-") : QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
 
-QString hex4(std::uint16_t word)
-{
-    return QStringLiteral("%1").arg(word, 4, 16, QLatin1Char('0')).toUpper();
-}
+QString hex4(std::uint16_t word) { return QStringLiteral("%1").arg(word, 4, 16, QLatin1Char('0')).toUpper(); }
 } // namespace
 
 QString TransferRecord::toLine() const

@@ -8,8 +8,8 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
-#include <vector>
 #include <usb.h>
+#include <vector>
 
 namespace sim {
 

@@ -8,14 +8,14 @@ namespace {
 const QString kHttps = QStringLiteral("https");
 const QString kHttp = QStringLiteral("http");
 
-bool Refuse(QString* refusal, const QString& why)
+bool Refuse(QString *refusal, const QString &why)
 {
     if (refusal)
         *refusal = why;
     return false;
 }
 
-QString CommandLineValue(const QStringList& arguments)
+QString CommandLineValue(const QStringList &arguments)
 {
     const QString option = QLatin1String(kUpdateUrlOption);
     const QString prefix = option + QLatin1Char('=');
@@ -31,7 +31,7 @@ QString CommandLineValue(const QStringList& arguments)
 
 } // namespace
 
-bool IsLoopbackHost(const QString& host)
+bool IsLoopbackHost(const QString &host)
 {
     if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
         return true;
@@ -39,12 +39,9 @@ bool IsLoopbackHost(const QString& host)
     return address.setAddress(host) && address.isLoopback();
 }
 
-bool IsLoopbackUrl(const QUrl& url)
-{
-    return IsLoopbackHost(url.host());
-}
+bool IsLoopbackUrl(const QUrl &url) { return IsLoopbackHost(url.host()); }
 
-bool IsAllowedUpdateUrl(const QUrl& url, QString* refusal)
+bool IsAllowedUpdateUrl(const QUrl &url, QString *refusal)
 {
     if (!url.isValid() || url.isRelative() || url.host().isEmpty())
         return Refuse(refusal, QStringLiteral("\"%1\" is not a web address").arg(url.toString()));
@@ -55,7 +52,7 @@ bool IsAllowedUpdateUrl(const QUrl& url, QString* refusal)
     return Refuse(refusal, QStringLiteral("%1 is not an https address").arg(url.toDisplayString()));
 }
 
-bool IsAllowedRedirect(const QUrl& original, const QUrl& target, QString* refusal)
+bool IsAllowedRedirect(const QUrl &original, const QUrl &target, QString *refusal)
 {
     if (!IsAllowedUpdateUrl(target, refusal))
         return false;
@@ -64,17 +61,16 @@ bool IsAllowedRedirect(const QUrl& original, const QUrl& target, QString* refusa
     return true;
 }
 
-QUrl ResolveUpdateUrl(const QStringList& arguments, const QString& environmentValue, const QString& settingValue)
+QUrl ResolveUpdateUrl(const QStringList &arguments, const QString &environmentValue, const QString &settingValue)
 {
-    for (const QString& value : {CommandLineValue(arguments), environmentValue, settingValue}) {
+    for (const QString &value : {CommandLineValue(arguments), environmentValue, settingValue}) {
         if (!value.trimmed().isEmpty())
             return QUrl(value.trimmed(), QUrl::StrictMode);
     }
     return QUrl(QLatin1String(kDefaultUpdateAddress));
 }
 
-QUrl ResolveUpdateUrl(const QString& settingValue)
+QUrl ResolveUpdateUrl(const QString &settingValue)
 {
-    return ResolveUpdateUrl(QCoreApplication::arguments(), qEnvironmentVariable(kUpdateUrlEnvironment),
-                            settingValue);
+    return ResolveUpdateUrl(QCoreApplication::arguments(), qEnvironmentVariable(kUpdateUrlEnvironment), settingValue);
 }

@@ -12,29 +12,23 @@ const QString kVersionKey = QStringLiteral("version");
 const QString kPageKey = QStringLiteral("page");
 const QString kNotesKey = QStringLiteral("notes");
 
-bool Fault(QString& error, const QString& why)
+bool Fault(QString &error, const QString &why)
 {
     error = why;
     return false;
 }
 
-struct TFileReader
-{
-    TFileReader(const QUrl& source, TUpdateOffer& offer, QString& error)
-        : source(source)
-        , offer(offer)
-        , error(error)
-    {
-    }
+struct TFileReader {
+    TFileReader(const QUrl &source, TUpdateOffer &offer, QString &error) : source(source), offer(offer), error(error) {}
 
-    const QUrl& source;
-    TUpdateOffer& offer;
-    QString& error;
+    const QUrl &source;
+    TUpdateOffer &offer;
+    QString &error;
     bool haveVersion = false;
     bool havePage = false;
     QStringList notes;
 
-    bool ReadLine(const QString& line, int number)
+    bool ReadLine(const QString &line, int number)
     {
         if (line.trimmed().isEmpty() || line.trimmed().startsWith(QLatin1Char('#')))
             return true;
@@ -53,7 +47,7 @@ struct TFileReader
         return true;
     }
 
-    bool ReadVersion(const QString& value)
+    bool ReadVersion(const QString &value)
     {
         if (haveVersion)
             return Fault(error, QStringLiteral("version given twice"));
@@ -64,7 +58,7 @@ struct TFileReader
         return true;
     }
 
-    bool ReadPage(const QString& value)
+    bool ReadPage(const QString &value)
     {
         if (havePage)
             return Fault(error, QStringLiteral("page given twice"));
@@ -90,7 +84,7 @@ struct TFileReader
 
 } // namespace
 
-bool ParseUpdateFile(const QByteArray& data, const QUrl& source, TUpdateOffer& offer, QString& error)
+bool ParseUpdateFile(const QByteArray &data, const QUrl &source, TUpdateOffer &offer, QString &error)
 {
     QStringDecoder decoder(QStringDecoder::Utf8);
     const QString text = decoder(data);

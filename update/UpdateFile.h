@@ -5,8 +5,7 @@
 #include <QString>
 #include <QUrl>
 
-struct TUpdateOffer
-{
+struct TUpdateOffer {
     QString Version;
     QUrl Page;
     QString Notes;
@@ -15,4 +14,4 @@ struct TUpdateOffer
 // Reads the file fetched from source. The download page must be https, or
 // loopback http when the file itself came from loopback. On failure returns
 // false with the first fault in words.
-bool ParseUpdateFile(const QByteArray& data, const QUrl& source, TUpdateOffer& offer, QString& error);
+bool ParseUpdateFile(const QByteArray &data, const QUrl &source, TUpdateOffer &offer, QString &error);

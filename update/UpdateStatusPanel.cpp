@@ -27,9 +27,7 @@ QFont BoldFont(QFont font)
 
 const QColor TUpdateStatusPanel::kNewerColor = QColor(0x22, 0x44, 0xff);
 
-TUpdateStatusPanel::TUpdateStatusPanel(QWidget* parent)
-    : QLabel(parent)
-    , FBlinkTimer(new QTimer(this))
+TUpdateStatusPanel::TUpdateStatusPanel(QWidget *parent) : QLabel(parent), FBlinkTimer(new QTimer(this))
 {
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignCenter);
@@ -42,7 +40,7 @@ TUpdateStatusPanel::TUpdateStatusPanel(QWidget* parent)
     SetLook(false);
 }
 
-void TUpdateStatusPanel::ShowNewer(const QString& version)
+void TUpdateStatusPanel::ShowNewer(const QString &version)
 {
     SetLook(true);
     setText(kNewerText + version);
@@ -57,7 +55,7 @@ void TUpdateStatusPanel::ShowCurrent()
     setToolTip(kCurrentTip);
 }
 
-void TUpdateStatusPanel::ShowFailed(const QString& reason)
+void TUpdateStatusPanel::ShowFailed(const QString &reason)
 {
     SetLook(false);
     setText(kFailedText);
@@ -66,7 +64,7 @@ void TUpdateStatusPanel::ShowFailed(const QString& reason)
     setToolTip(Qt::convertFromPlainText(kFailedText + QStringLiteral(": ") + reason));
 }
 
-void TUpdateStatusPanel::ShowCheckResult(const TWebUpdate& update)
+void TUpdateStatusPanel::ShowCheckResult(const TWebUpdate &update)
 {
     switch (update.State()) {
     case TWebUpdate::usNewer:
@@ -84,12 +82,9 @@ void TUpdateStatusPanel::ShowCheckResult(const TWebUpdate& update)
     }
 }
 
-bool TUpdateStatusPanel::IsBlinking() const
-{
-    return FBlinkTimer->isActive();
-}
+bool TUpdateStatusPanel::IsBlinking() const { return FBlinkTimer->isActive(); }
 
-void TUpdateStatusPanel::mouseReleaseEvent(QMouseEvent* event)
+void TUpdateStatusPanel::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
@@ -138,6 +133,6 @@ QSize TUpdateStatusPanel::minimumSizeHint() const
 int TUpdateStatusPanel::StableWidth() const
 {
     const QFontMetrics bold(BoldFont(font()));
-    return qMax(bold.horizontalAdvance(kNewerText + kWidestExpected), fontMetrics().horizontalAdvance(kCurrentText))
-           + 2 * frameWidth() + kTextMargin;
+    return qMax(bold.horizontalAdvance(kNewerText + kWidestExpected), fontMetrics().horizontalAdvance(kCurrentText)) +
+           2 * frameWidth() + kTextMargin;
 }

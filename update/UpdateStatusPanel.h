@@ -8,25 +8,24 @@
 class QTimer;
 class TWebUpdate;
 
-class TUpdateStatusPanel : public QLabel
-{
+class TUpdateStatusPanel : public QLabel {
     Q_OBJECT
 
 public:
     static constexpr int kBlinkIntervalMs = 500;
     static const QColor kNewerColor;
 
-    explicit TUpdateStatusPanel(QWidget* parent = nullptr);
+    explicit TUpdateStatusPanel(QWidget *parent = nullptr);
 
     // "Click & get update: ver." and the version, blue, bold and blinking.
-    void ShowNewer(const QString& version);
+    void ShowNewer(const QString &version);
     // "It's current ver. of Brindle".
     void ShowCurrent();
     // "Update check failed"; the reason goes to the tooltip.
-    void ShowFailed(const QString& reason);
+    void ShowFailed(const QString &reason);
     // One of the three above, after the component's answer; nothing while
     // it has none.
-    void ShowCheckResult(const TWebUpdate& update);
+    void ShowCheckResult(const TWebUpdate &update);
 
     bool IsBlinking() const;
     // Whether the blinking text is drawn at this moment.
@@ -40,14 +39,14 @@ signals:
     void clicked();
 
 protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void SetLook(bool newer);
     void SetLit(bool lit);
     int StableWidth() const;
 
-    QTimer* FBlinkTimer = nullptr;
+    QTimer *FBlinkTimer = nullptr;
     bool FNewer = false;
     bool FLit = true;
 };

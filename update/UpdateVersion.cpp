@@ -8,7 +8,7 @@ constexpr int kMaxPartDigits = 5;
 constexpr uint kMaxPart = 65535;
 
 // Only ASCII digits: QChar::isDigit() would let other scripts' digits in.
-std::optional<quint16> ParsePart(const QString& part)
+std::optional<quint16> ParsePart(const QString &part)
 {
     if (part.isEmpty() || part.size() > kMaxPartDigits)
         return std::nullopt;
@@ -25,7 +25,7 @@ std::optional<quint16> ParsePart(const QString& part)
 
 } // namespace
 
-std::optional<TVersionNumber> ParseVersion(const QString& text)
+std::optional<TVersionNumber> ParseVersion(const QString &text)
 {
     const QStringList parts = text.split(QLatin1Char('.'));
     TVersionNumber version{};
@@ -40,7 +40,7 @@ std::optional<TVersionNumber> ParseVersion(const QString& text)
     return version;
 }
 
-int CompareVersions(const TVersionNumber& a, const TVersionNumber& b)
+int CompareVersions(const TVersionNumber &a, const TVersionNumber &b)
 {
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i] != b[i])

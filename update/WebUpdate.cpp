@@ -20,39 +20,25 @@ namespace {
 // One check appends a few lines; a log past this starts over.
 constexpr qint64 kMaxLogBytes = 64 * 1024;
 
-QString Seconds(int ms)
-{
-    return QString::number(ms / 1000.0);
-}
+QString Seconds(int ms) { return QString::number(ms / 1000.0); }
 
-int HttpStatus(QNetworkReply* reply)
-{
-    return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-}
+int HttpStatus(QNetworkReply *reply) { return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(); }
 
 // The server's own reason phrase is left out: it is the server's text, not
 // ours, and ends up in a tooltip.
-QString HttpFault(int status)
-{
-    return QStringLiteral("the server answered HTTP %1").arg(status);
-}
+QString HttpFault(int status) { return QStringLiteral("the server answered HTTP %1").arg(status); }
 
 } // namespace
 
-TWebUpdate::TWebUpdate(QObject* AOwner)
-    : QObject(AOwner)
-    , FUpdateUrl(QLatin1String(kDefaultUpdateAddress))
-    , FRunningVersion(QCoreApplication::applicationVersion())
-    , FTimeLimit(new QTimer(this))
+TWebUpdate::TWebUpdate(QObject *AOwner)
+    : QObject(AOwner), FUpdateUrl(QLatin1String(kDefaultUpdateAddress)),
+      FRunningVersion(QCoreApplication::applicationVersion()), FTimeLimit(new QTimer(this))
 {
     FTimeLimit->setSingleShot(true);
     connect(FTimeLimit, &QTimer::timeout, this, &TWebUpdate::TimeLimitReached);
 }
 
-TWebUpdate::~TWebUpdate()
-{
-    DropReply();
-}
+TWebUpdate::~TWebUpdate() { DropReply(); }
 
 bool TWebUpdate::CheckForUpdate()
 {
@@ -83,7 +69,7 @@ void TWebUpdate::StartChecking()
     StartRequest(FUpdateUrl);
 }
 
-void TWebUpdate::StartRequest(const QUrl& url)
+void TWebUpdate::StartRequest(const QUrl &url)
 {
     if (!FManager)
         FManager = new QNetworkAccessManager(this);
@@ -102,7 +88,7 @@ void TWebUpdate::StartRequest(const QUrl& url)
 
 // Redirections are followed here, one request per hop, so that each target
 // is checked before anything is sent to it.
-void TWebUpdate::FollowRedirect(const QUrl& target)
+void TWebUpdate::FollowRedirect(const QUrl &target)
 {
     QString refusal;
     if (++FRedirects > kMaxRedirects)
@@ -144,7 +130,7 @@ void TWebUpdate::TimeLimitReached()
     Fail(QStringLiteral("no answer from %1 within %2 s").arg(FUpdateUrl.host(), Seconds(FTimeLimitMs)));
 }
 
-void TWebUpdate::Answer(const QByteArray& body)
+void TWebUpdate::Answer(const QByteArray &body)
 {
     TUpdateOffer offer;
     QString error;
@@ -158,7 +144,7 @@ void TWebUpdate::Answer(const QByteArray& body)
     Finish(newer ? usNewer : usCurrent);
 }
 
-void TWebUpdate::Fail(const QString& reason)
+void TWebUpdate::Fail(const QString &reason)
 {
     FFailReason = reason;
     Log(QStringLiteral("failed: %1").arg(reason));
@@ -186,14 +172,14 @@ void TWebUpdate::DropReply()
 {
     if (!FReply)
         return;
-    QNetworkReply* reply = FReply;
+    QNetworkReply *reply = FReply;
     FReply = nullptr;
     disconnect(reply, nullptr, this, nullptr);
     reply->abort();
     reply->deleteLater();
 }
 
-void TWebUpdate::Log(const QString& text) const
+void TWebUpdate::Log(const QString &text) const
 {
     if (FLogFileName.isEmpty())
         return;
@@ -202,7 +188,8 @@ void TWebUpdate::Log(const QString& text) const
     const bool startOver = file.size() > kMaxLogBytes;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text | (startOver ? QIODevice::Truncate : QIODevice::Append)))
         return;
-    const QString line = QDateTime::currentDateTime().toString(Qt::ISODate) + QLatin1Char(' ') + text + QLatin1Char('\n');
+    const QString line =
+        QDateTime::currentDateTime().toString(Qt::ISODate) + QLatin1Char(' ') + text + QLatin1Char('\n');
     file.write(line.toUtf8());
 }
 

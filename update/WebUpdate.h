@@ -17,29 +17,34 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
 
-class TWebUpdate : public QObject
-{
+class TWebUpdate : public QObject {
     Q_OBJECT
 
 public:
-    enum TUpdateState { usIdle, usChecking, usNewer, usCurrent, usFailed };
+    enum TUpdateState {
+        usIdle,
+        usChecking,
+        usNewer,
+        usCurrent,
+        usFailed
+    };
     Q_ENUM(TUpdateState)
 
     static constexpr int kDefaultTimeLimitMs = 10000;
     static constexpr qint64 kDefaultMaxResponseBytes = 64 * 1024;
     static constexpr int kMaxRedirects = 3;
 
-    explicit TWebUpdate(QObject* AOwner = nullptr);
+    explicit TWebUpdate(QObject *AOwner = nullptr);
     ~TWebUpdate() override;
 
     QUrl UpdateUrl() const { return FUpdateUrl; }
-    void SetUpdateUrl(const QUrl& value) { FUpdateUrl = value; }
+    void SetUpdateUrl(const QUrl &value) { FUpdateUrl = value; }
     // The version the offer is compared with; the application's by default.
     QString RunningVersion() const { return FRunningVersion; }
-    void SetRunningVersion(const QString& value) { FRunningVersion = value; }
+    void SetRunningVersion(const QString &value) { FRunningVersion = value; }
     // Empty: no log is written.
     QString LogFileName() const { return FLogFileName; }
-    void SetLogFileName(const QString& value) { FLogFileName = value; }
+    void SetLogFileName(const QString &value) { FLogFileName = value; }
     int TimeLimitMs() const { return FTimeLimitMs; }
     void SetTimeLimitMs(int value) { FTimeLimitMs = value; }
     qint64 MaxResponseBytes() const { return FMaxResponseBytes; }
@@ -53,7 +58,7 @@ public:
     TUpdateState State() const { return FState; }
     bool NewerAvailable() const { return FState == usNewer; }
     // What the server offers, once the state is usNewer or usCurrent.
-    const TUpdateOffer& Offer() const { return FOffer; }
+    const TUpdateOffer &Offer() const { return FOffer; }
     // Why the last check failed, in words.
     QString FailReason() const { return FFailReason; }
 
@@ -63,16 +68,16 @@ signals:
 
 private:
     void StartChecking();
-    void StartRequest(const QUrl& url);
-    void FollowRedirect(const QUrl& target);
+    void StartRequest(const QUrl &url);
+    void FollowRedirect(const QUrl &target);
     void ReplyReadyRead();
     void ReplyFinished();
     void TimeLimitReached();
-    void Answer(const QByteArray& body);
-    void Fail(const QString& reason);
+    void Answer(const QByteArray &body);
+    void Fail(const QString &reason);
     void Finish(TUpdateState state);
     void DropReply();
-    void Log(const QString& text) const;
+    void Log(const QString &text) const;
 
     QUrl FUpdateUrl;
     QString FRunningVersion;
@@ -87,9 +92,9 @@ private:
     int FCheckNumber = 0;
     int FRedirects = 0;
     QByteArray FBody;
-    QNetworkAccessManager* FManager = nullptr;
+    QNetworkAccessManager *FManager = nullptr;
     QPointer<QNetworkReply> FReply;
-    QTimer* FTimeLimit = nullptr;
+    QTimer *FTimeLimit = nullptr;
 };
 
 // update.log in the user's cache folder for this application.

@@ -12,9 +12,9 @@
 
 namespace {
 
-QLabel* PlainLabel(const QString& objectName)
+QLabel *PlainLabel(const QString &objectName)
 {
-    auto* label = new QLabel;
+    auto *label = new QLabel;
     label->setObjectName(objectName);
     label->setTextFormat(Qt::PlainText);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -23,10 +23,9 @@ QLabel* PlainLabel(const QString& objectName)
 
 } // namespace
 
-TWebUpdateWizard::TWebUpdateWizard(TWebUpdate* AWebUpdate, QWidget* parent)
-    : QDialog(parent)
-    , FWebUpdate(AWebUpdate)
-    , FUrlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); })
+TWebUpdateWizard::TWebUpdateWizard(TWebUpdate *AWebUpdate, QWidget *parent)
+    : QDialog(parent), FWebUpdate(AWebUpdate),
+      FUrlOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     setWindowTitle(QStringLiteral("Brindle"));
     BuildLayout();
@@ -51,22 +50,22 @@ void TWebUpdateWizard::BuildLayout()
     FNotes->setObjectName(QStringLiteral("NotesView"));
     FNotes->setReadOnly(true);
 
-    auto* details = new QFormLayout;
+    auto *details = new QFormLayout;
     details->addRow(QStringLiteral("Your version:"), FRunningVersion);
     details->addRow(QStringLiteral("Offered version:"), FOfferedVersion);
     details->addRow(QStringLiteral("Download page:"), FPage);
 
-    auto* safety = new QLabel(QStringLiteral("Brindle downloads and installs nothing by itself: "
+    auto *safety = new QLabel(QStringLiteral("Brindle downloads and installs nothing by itself: "
                                              "get the new version from its page in your browser."));
     safety->setWordWrap(true);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     FOpenPage = buttons->addButton(QStringLiteral("Open download page"), QDialogButtonBox::ActionRole);
     FOpenPage->setObjectName(QStringLiteral("OpenPageButton"));
     connect(FOpenPage, &QPushButton::clicked, this, &TWebUpdateWizard::OpenPage);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    auto* layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(this);
     layout->addWidget(FStatus);
     layout->addLayout(details);
     layout->addWidget(new QLabel(QStringLiteral("What is new:")));
@@ -76,7 +75,7 @@ void TWebUpdateWizard::BuildLayout()
     resize(460, 340);
 }
 
-void TWebUpdateWizard::showEvent(QShowEvent* event)
+void TWebUpdateWizard::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (FWebUpdate && (FWebUpdate->State() == TWebUpdate::usIdle || FWebUpdate->State() == TWebUpdate::usFailed))
@@ -86,8 +85,8 @@ void TWebUpdateWizard::showEvent(QShowEvent* event)
 
 void TWebUpdateWizard::Refresh()
 {
-    const bool answered = FWebUpdate && (FWebUpdate->State() == TWebUpdate::usNewer
-                                         || FWebUpdate->State() == TWebUpdate::usCurrent);
+    const bool answered =
+        FWebUpdate && (FWebUpdate->State() == TWebUpdate::usNewer || FWebUpdate->State() == TWebUpdate::usCurrent);
     const TUpdateOffer offer = answered ? FWebUpdate->Offer() : TUpdateOffer{};
     FStatus->setText(StatusText());
     FRunningVersion->setText(FWebUpdate ? FWebUpdate->RunningVersion() : QString());

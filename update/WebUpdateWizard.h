@@ -14,21 +14,20 @@ class QPlainTextEdit;
 class QPushButton;
 class TWebUpdate;
 
-class TWebUpdateWizard : public QDialog
-{
+class TWebUpdateWizard : public QDialog {
     Q_OBJECT
 
 public:
     // Opens an address in the browser; true when it did.
-    using TUrlOpener = std::function<bool(const QUrl& url)>;
+    using TUrlOpener = std::function<bool(const QUrl &url)>;
 
-    explicit TWebUpdateWizard(TWebUpdate* AWebUpdate, QWidget* parent = nullptr);
+    explicit TWebUpdateWizard(TWebUpdate *AWebUpdate, QWidget *parent = nullptr);
 
     // QDesktopServices::openUrl unless replaced.
     void SetUrlOpener(TUrlOpener opener) { FUrlOpener = std::move(opener); }
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void BuildLayout();
@@ -38,10 +37,10 @@ private:
 
     QPointer<TWebUpdate> FWebUpdate;
     TUrlOpener FUrlOpener;
-    QLabel* FStatus = nullptr;
-    QLabel* FRunningVersion = nullptr;
-    QLabel* FOfferedVersion = nullptr;
-    QLabel* FPage = nullptr;
-    QPlainTextEdit* FNotes = nullptr;
-    QPushButton* FOpenPage = nullptr;
+    QLabel *FStatus = nullptr;
+    QLabel *FRunningVersion = nullptr;
+    QLabel *FOfferedVersion = nullptr;
+    QLabel *FPage = nullptr;
+    QPlainTextEdit *FNotes = nullptr;
+    QPushButton *FOpenPage = nullptr;
 };

@@ -60,8 +60,8 @@ int LibUsbBackend::getStringSimple(usb_dev_handle *handle, int index, char *buf,
     return usb_get_string_simple(handle, index, buf, buflen);
 }
 
-int LibUsbBackend::controlMsg(usb_dev_handle *handle, int requesttype, int request, int value, int index,
-                              char *bytes, int size, int timeout)
+int LibUsbBackend::controlMsg(usb_dev_handle *handle, int requesttype, int request, int value, int index, char *bytes,
+                              int size, int timeout)
 {
     return usb_control_msg(handle, requesttype, request, value, index, bytes, size, timeout);
 }

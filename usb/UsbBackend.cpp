@@ -27,7 +27,4 @@ int UsbBackend::busNumber(const struct usb_device *dev)
     return (dev && dev->bus) ? decimalName(dev->bus->dirname) : -1;
 }
 
-int UsbBackend::deviceNumber(const struct usb_device *dev)
-{
-    return dev ? decimalName(dev->filename) : -1;
-}
+int UsbBackend::deviceNumber(const struct usb_device *dev) { return dev ? decimalName(dev->filename) : -1; }

@@ -8,11 +8,14 @@
 
 // One arrival or removal of a USB device, as the platform reports it.
 struct DeviceNotice {
-    enum Kind { Arrival, Removal };
+    enum Kind {
+        Arrival,
+        Removal
+    };
     Kind kind = Arrival;
     std::uint16_t vid = 0;
     std::uint16_t pid = 0;
-    int busnum = -1;  // -1: not known
+    int busnum = -1; // -1: not known
     int devnum = -1;
 };
 
@@ -29,8 +32,8 @@ public:
     virtual usb_dev_handle *open(struct usb_device *dev) = 0;
     virtual int close(usb_dev_handle *handle) = 0;
     virtual int getStringSimple(usb_dev_handle *handle, int index, char *buf, std::size_t buflen) = 0;
-    virtual int controlMsg(usb_dev_handle *handle, int requesttype, int request, int value, int index,
-                           char *bytes, int size, int timeout) = 0;
+    virtual int controlMsg(usb_dev_handle *handle, int requesttype, int request, int value, int index, char *bytes,
+                           int size, int timeout) = 0;
 
     // Why the last open() gave no handle: 0 after a successful open, EACCES
     // when the system denies this user access to the device, else an errno.

@@ -13,8 +13,8 @@ constexpr int kStringBufferSize = 200;
 // only blanks and control characters.
 bool IsUsefulDescriptor(const QByteArray &text)
 {
-    return text.size() > 1
-           && std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > ' '; });
+    return text.size() > 1 &&
+           std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > ' '; });
 }
 } // namespace
 
@@ -134,10 +134,7 @@ bool TZqLibUSB::DevWriteOffset2(TUsbCtrlSet &s, int offset)
     return Transfer(kVendorOut, s.bRequest, s.wValue, s.wIndex, s.wLength, offset) > 0;
 }
 
-void TZqLibUSB::ClearDevBuf()
-{
-    DevBuffer.fill('\0', qMin<qsizetype>(FBufferSize, DevBuffer.size()));
-}
+void TZqLibUSB::ClearDevBuf() { DevBuffer.fill('\0', qMin<qsizetype>(FBufferSize, DevBuffer.size())); }
 
 QByteArray TZqLibUSB::GetStrFromBuffer() const
 {

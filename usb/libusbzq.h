@@ -7,8 +7,8 @@
 class UsbBackend;
 
 struct TUSBDev {
-    usb_bus *bus = nullptr;        // search cursor; the adapter's bus after a successful search
-    struct usb_device *dev = nullptr;     // search cursor; the adapter's record after a successful search
+    usb_bus *bus = nullptr;           // search cursor; the adapter's bus after a successful search
+    struct usb_device *dev = nullptr; // search cursor; the adapter's record after a successful search
     usb_dev_handle *handle = nullptr;
     std::uint16_t VID = 0;
     std::uint16_t PID = 0;

@@ -66,10 +66,7 @@ void BM_BrindleStartup(benchmark::State &state)
 {
     Measure(state, QStringLiteral(BRINDLE_EXE), {QStringLiteral("--simulator")}, brindleTotals);
 }
-void BM_BareWindowStartup(benchmark::State &state)
-{
-    Measure(state, QStringLiteral(BARE_EXE), {}, bareTotals);
-}
+void BM_BareWindowStartup(benchmark::State &state) { Measure(state, QStringLiteral(BARE_EXE), {}, bareTotals); }
 BENCHMARK(BM_BareWindowStartup)->UseManualTime()->Iterations(15)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BrindleStartup)->UseManualTime()->Iterations(15)->Unit(benchmark::kMillisecond);
 } // namespace

@@ -2,8 +2,8 @@
 // one setPlainText of the finished text. Compare the pairs of one run.
 #include "ZqHexView.h"
 
-#include <QApplication>
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -23,12 +23,9 @@ QByteArray Dump(int size)
 }
 
 // Makes the document lay itself out as painting would need it.
-void Layout(const QTextEdit& view)
-{
-    benchmark::DoNotOptimize(view.document()->documentLayout()->documentSize());
-}
+void Layout(const QTextEdit &view) { benchmark::DoNotOptimize(view.document()->documentLayout()->documentSize()); }
 
-void BM_ShowHex(benchmark::State& state)
+void BM_ShowHex(benchmark::State &state)
 {
     const int size = int(state.range(0));
     const bool layout = state.range(1) != 0;
@@ -42,7 +39,7 @@ void BM_ShowHex(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * size);
 }
 
-void BM_SetPlainTextBaseline(benchmark::State& state)
+void BM_SetPlainTextBaseline(benchmark::State &state)
 {
     const int size = int(state.range(0));
     const bool layout = state.range(1) != 0;
@@ -67,7 +64,7 @@ void BM_SetPlainTextBaseline(benchmark::State& state)
 BENCHMARK(BM_ShowHex)->ArgsProduct({{2048, 65536}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SetPlainTextBaseline)->ArgsProduct({{2048, 65536}, {0, 1}})->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

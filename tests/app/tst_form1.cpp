@@ -107,7 +107,8 @@ private slots:
 
     void badStoredValuesFallBackToDefaults()
     {
-        seed(QString(), {{"page_nr", "seven"}, {"24cxx", "99"}, {"93cxx", "-3"}, {"display_idx", "x"}, {"eo", "maybe"}});
+        seed(QString(),
+             {{"page_nr", "seven"}, {"24cxx", "99"}, {"93cxx", "-3"}, {"display_idx", "x"}, {"eo", "maybe"}});
         seed(QStringLiteral("Form1"), {{"Width", "wide"}, {"Height", "tall"}});
         auto form = shownForm();
         QCOMPARE(form->PageControl1->currentIndex(), 0);

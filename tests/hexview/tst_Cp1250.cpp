@@ -14,8 +14,8 @@ QChar IconvChar(unsigned char byte)
         qFatal("iconv has no CP1250 converter");
     char in = char(byte);
     char16_t out = 0;
-    char* inPtr = &in;
-    char* outPtr = reinterpret_cast<char*>(&out);
+    char *inPtr = &in;
+    char *outPtr = reinterpret_cast<char *>(&out);
     size_t inLeft = 1;
     size_t outLeft = sizeof out;
     const size_t result = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
@@ -28,8 +28,7 @@ const QByteArray kPolishCp1250("Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1 \xA
 
 } // namespace
 
-class TestCp1250 : public QObject
-{
+class TestCp1250 : public QObject {
     Q_OBJECT
 
 private slots:

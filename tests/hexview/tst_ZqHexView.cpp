@@ -13,15 +13,14 @@
 
 namespace {
 
-struct Run
-{
+struct Run {
     QString text;
     QColor color;
     bool bold;
 };
 
 // What the document holds, fragment by fragment: the formats the user sees.
-QList<Run> BlockRuns(const QTextBlock& block)
+QList<Run> BlockRuns(const QTextBlock &block)
 {
     QList<Run> runs;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -32,7 +31,7 @@ QList<Run> BlockRuns(const QTextBlock& block)
     return runs;
 }
 
-QList<QList<Run>> DocumentRuns(const TZqHexView& view)
+QList<QList<Run>> DocumentRuns(const TZqHexView &view)
 {
     QList<QList<Run>> lines;
     for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next())
@@ -41,7 +40,7 @@ QList<QList<Run>> DocumentRuns(const TZqHexView& view)
 }
 
 // Block texts; the block after the last line break is left out.
-QStringList Lines(const TZqHexView& view)
+QStringList Lines(const TZqHexView &view)
 {
     QStringList lines;
     for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next())
@@ -60,7 +59,7 @@ QByteArray Sequence(int count, int first = 0)
 }
 
 // The character column starts at position 57 (index 56) for a three-digit address.
-QString AsciiColumn(const QString& line, bool addGap)
+QString AsciiColumn(const QString &line, bool addGap)
 {
     QString column = line.mid(56);
     if (addGap && column.size() > 8)
@@ -76,8 +75,7 @@ const QColor kSilver(192, 192, 192);
 
 } // namespace
 
-class TestZqHexView : public QObject
-{
+class TestZqHexView : public QObject {
     Q_OBJECT
 
 private slots:
@@ -117,7 +115,7 @@ private slots:
 private:
     std::unique_ptr<TZqHexView> view;
     int displayEnds = 0;
-    QObject* lastSender = nullptr;
+    QObject *lastSender = nullptr;
 };
 
 void TestZqHexView::init()
@@ -125,16 +123,13 @@ void TestZqHexView::init()
     view = std::make_unique<TZqHexView>();
     displayEnds = 0;
     lastSender = nullptr;
-    view->OnDisplayEnd = [this](QObject* Sender) {
+    view->OnDisplayEnd = [this](QObject *Sender) {
         ++displayEnds;
         lastSender = Sender;
     };
 }
 
-void TestZqHexView::cleanup()
-{
-    view.reset();
-}
+void TestZqHexView::cleanup() { view.reset(); }
 
 void TestZqHexView::defaults()
 {
@@ -202,7 +197,7 @@ void TestZqHexView::lineLayout_data()
     QTest::addColumn<QString>("content");
 
     for (const bool gap : {true, false}) {
-        const char* tag = gap ? "gap" : "no gap";
+        const char *tag = gap ? "gap" : "no gap";
         QTest::addRow("%s: address", tag) << gap << 1 << 3 << "040";
         QTest::addRow("%s: after address", tag) << gap << 4 << 5 << "  ";
         QTest::addRow("%s: bytes 0-7", tag) << gap << 6 << 28 << "41 42 43 44 45 46 47 48";
@@ -279,7 +274,7 @@ void TestZqHexView::fullDumpOf512Bytes()
     QCOMPARE(view->document()->blockCount(), 2 + 32 + 1);
     QCOMPARE(lines[1], QString(74, '-'));
     for (int line = 0; line < 32; ++line) {
-        const QString& text = lines[2 + line];
+        const QString &text = lines[2 + line];
         QCOMPARE(text.size(), 74);
         QCOMPARE(text.left(5), QString::number(line * 16, 16).toUpper().rightJustified(3, '0') + "  ");
     }
@@ -293,13 +288,20 @@ void TestZqHexView::addresses_data()
     QTest::addColumn<QString>("firstAddress");
     QTest::addColumn<QString>("lastAddress");
 
-    QTest::newRow("one byte") << 1 << 0 << "000" << "000";
-    QTest::newRow("last 0x0F still three digits") << 16 << 0 << "000" << "000";
-    QTest::newRow("4096 bytes: last FFF") << 4096 << 0 << "000" << "FF0";
-    QTest::newRow("4097 bytes: last 1000") << 4097 << 0 << "0000" << "1000";
-    QTest::newRow("offset start") << 32 << 0x7F8 << "7F8" << "808";
-    QTest::newRow("past INT_MAX") << 32 << 0x7FFFFFF0 << "7FFFFFF0" << "80000000";
-    QTest::newRow("negative start wraps") << 32 << -16 << "FFFFFFF0" << "000";
+    QTest::newRow("one byte") << 1 << 0 << "000"
+                              << "000";
+    QTest::newRow("last 0x0F still three digits") << 16 << 0 << "000"
+                                                  << "000";
+    QTest::newRow("4096 bytes: last FFF") << 4096 << 0 << "000"
+                                          << "FF0";
+    QTest::newRow("4097 bytes: last 1000") << 4097 << 0 << "0000"
+                                           << "1000";
+    QTest::newRow("offset start") << 32 << 0x7F8 << "7F8"
+                                  << "808";
+    QTest::newRow("past INT_MAX") << 32 << 0x7FFFFFF0 << "7FFFFFF0"
+                                  << "80000000";
+    QTest::newRow("negative start wraps") << 32 << -16 << "FFFFFFF0"
+                                          << "000";
 }
 
 void TestZqHexView::addresses()
@@ -478,7 +480,7 @@ void TestZqHexView::polishTextReadsBack()
     view->SetShowHeader(false);
     view->ShowHex(written, written.size(), 0);
     QString readBack;
-    for (const QString& line : Lines(*view))
+    for (const QString &line : Lines(*view))
         readBack += AsciiColumn(line, true);
     QCOMPARE(readBack, text);
 }

@@ -5,9 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-SettingsSandbox::SettingsSandbox()
-    : FOldConfigHome(qgetenv("XDG_CONFIG_HOME")),
-      FOldHome(qgetenv("HOME"))
+SettingsSandbox::SettingsSandbox() : FOldConfigHome(qgetenv("XDG_CONFIG_HOME")), FOldHome(qgetenv("HOME"))
 {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(ConfigDir()));
     qputenv("HOME", QFile::encodeName(FDir.filePath(QStringLiteral("home"))));
@@ -19,10 +17,7 @@ SettingsSandbox::~SettingsSandbox()
     qputenv("HOME", FOldHome);
 }
 
-QString SettingsSandbox::ConfigDir() const
-{
-    return FDir.filePath(QStringLiteral("config"));
-}
+QString SettingsSandbox::ConfigDir() const { return FDir.filePath(QStringLiteral("config")); }
 
 QString SettingsSandbox::StoreFile() const
 {
@@ -47,8 +42,7 @@ void SettingsSandbox::Seed(const QString &group, const QVariantMap &values) cons
 bool SettingsSandbox::WriteRaw(const QByteArray &content) const
 {
     QFile file(StoreFile());
-    return QDir().mkpath(ConfigDir()) && file.open(QIODevice::WriteOnly) &&
-           file.write(content) == content.size();
+    return QDir().mkpath(ConfigDir()) && file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 TestForm::TestForm(const QString &name)
@@ -60,11 +54,7 @@ TestForm::TestForm(const QString &name)
     store->Loaded();
 }
 
-ShowProbe::ShowProbe(QWidget *form)
-    : QObject(form)
-{
-    form->installEventFilter(this);
-}
+ShowProbe::ShowProbe(QWidget *form) : QObject(form) { form->installEventFilter(this); }
 
 bool ShowProbe::eventFilter(QObject *watched, QEvent *event)
 {

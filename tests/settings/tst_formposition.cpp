@@ -49,16 +49,12 @@ void TestFormPosition::init()
     QVERIFY(sandbox->IsValid());
 }
 
-void TestFormPosition::cleanup()
-{
-    sandbox.reset();
-}
+void TestFormPosition::cleanup() { sandbox.reset(); }
 
 QPoint TestFormPosition::CentredPosition(QSize size)
 {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    return {screen.x() + (screen.width() - size.width()) / 2,
-            screen.y() + (screen.height() - size.height()) / 2};
+    return {screen.x() + (screen.width() - size.width()) / 2, screen.y() + (screen.height() - size.height()) / 2};
 }
 
 // frame: the position as QWidget::pos() and the client size.
@@ -115,8 +111,8 @@ void TestFormPosition::storedWindowState()
 {
     QFETCH(QString, maximized);
     QFETCH(bool, expectMaximized);
-    sandbox->Seed("Form1", {{"maximized", maximized}, {"Left", "40"}, {"Top", "30"},
-                            {"Width", "250"}, {"Height", "150"}});
+    sandbox->Seed("Form1",
+                  {{"maximized", maximized}, {"Left", "40"}, {"Top", "30"}, {"Width", "250"}, {"Height", "150"}});
 
     TestForm t;
     t.form.show();
@@ -174,11 +170,16 @@ void TestFormPosition::unusableNumberFallsBack_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("Width as words") << "Width" << "wide";
-    QTest::newRow("Height empty") << "Height" << "";
-    QTest::newRow("Top with a fraction") << "Top" << "12.5";
-    QTest::newRow("Left beyond int") << "Left" << "99999999999";
-    QTest::newRow("Width with trailing junk") << "Width" << "640px";
+    QTest::newRow("Width as words") << "Width"
+                                    << "wide";
+    QTest::newRow("Height empty") << "Height"
+                                  << "";
+    QTest::newRow("Top with a fraction") << "Top"
+                                         << "12.5";
+    QTest::newRow("Left beyond int") << "Left"
+                                     << "99999999999";
+    QTest::newRow("Width with trailing junk") << "Width"
+                                              << "640px";
 }
 
 // The one broken value reads as its default; the others still apply.
@@ -304,8 +305,7 @@ void TestFormPosition::damagedStoreFallsBackAndIsRewritten_data()
 {
     QTest::addColumn<QByteArray>("content");
 
-    QTest::newRow("binary junk") << QByteArray("\x00\xff\xfe\x01\x02junk\x7f\n", 11) +
-                                        "[General]\n24cxx=3\n";
+    QTest::newRow("binary junk") << QByteArray("\x00\xff\xfe\x01\x02junk\x7f\n", 11) + "[General]\n24cxx=3\n";
     QTest::newRow("broken section header") << QByteArray("[Form1\nWidth=640px\nLeft=\n[General]\n24cxx=3\n");
     QTest::newRow("wrong forms") << QByteArray("[General]\n24cxx=3\n[Form1]\nmaximized=yes\nWidth=wide\n"
                                                "Height=\"\"\nTop=1e3\nLeft=0x20\n");

@@ -1,7 +1,7 @@
 #include "tst_settings.h"
 
-#include "settingssandbox.h"
 #include "ZqFormSR.h"
+#include "settingssandbox.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -47,10 +47,7 @@ void TestNamedValues::init()
     QVERIFY(sandbox->IsValid());
 }
 
-void TestNamedValues::cleanup()
-{
-    sandbox.reset();
-}
+void TestNamedValues::cleanup() { sandbox.reset(); }
 
 QString TestNamedValues::AppIniPath()
 {

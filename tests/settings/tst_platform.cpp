@@ -1,10 +1,10 @@
 #include "tst_settings.h"
 
-#include "settingssandbox.h"
 #include "ZqAdminCheck.h"
 #include "ZqExeNames.h"
 #include "ZqFormSR.h"
 #include "ZqStartupEntry.h"
+#include "settingssandbox.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -54,10 +54,7 @@ void TestPlatform::init()
     QVERIFY(sandbox->IsValid());
 }
 
-void TestPlatform::cleanup()
-{
-    sandbox.reset();
-}
+void TestPlatform::cleanup() { sandbox.reset(); }
 
 QString TestPlatform::AutostartFile() const
 {
@@ -77,13 +74,27 @@ void TestPlatform::exeNames_data()
     QTest::addColumn<QString>("exeBase");
     QTest::addColumn<QString>("startupName");
 
-    QTest::newRow("plain Linux name") << "brindle" << "brindle" << "brindle";
-    QTest::newRow("windows name") << "Brindle.exe" << "Brindle" << "Brindle";
-    QTest::newRow("upper case extension") << "X.EXE" << "X" << "X.EXE";
-    QTest::newRow("mixed case extension") << "tool.Exe" << "tool" << "tool.Exe";
-    QTest::newRow(".exe inside the name") << "tool.exec" << "tool.exec" << "tool.exec";
-    QTest::newRow("only the last .exe goes") << "a.exe.exe" << "a.exe" << "a.exe";
-    QTest::newRow("short name") << "ab" << "ab" << "ab";
+    QTest::newRow("plain Linux name") << "brindle"
+                                      << "brindle"
+                                      << "brindle";
+    QTest::newRow("windows name") << "Brindle.exe"
+                                  << "Brindle"
+                                  << "Brindle";
+    QTest::newRow("upper case extension") << "X.EXE"
+                                          << "X"
+                                          << "X.EXE";
+    QTest::newRow("mixed case extension") << "tool.Exe"
+                                          << "tool"
+                                          << "tool.Exe";
+    QTest::newRow(".exe inside the name") << "tool.exec"
+                                          << "tool.exec"
+                                          << "tool.exec";
+    QTest::newRow("only the last .exe goes") << "a.exe.exe"
+                                             << "a.exe"
+                                             << "a.exe";
+    QTest::newRow("short name") << "ab"
+                                << "ab"
+                                << "ab";
 }
 
 void TestPlatform::exeNames()
@@ -100,10 +111,14 @@ void TestPlatform::iniBesideExe_data()
     QTest::addColumn<QString>("exePath");
     QTest::addColumn<QString>("iniPath");
 
-    QTest::newRow("no extension") << "/usr/bin/brindle" << "/usr/bin/brindle.ini";
-    QTest::newRow("exe extension") << "/opt/app/X.EXE" << "/opt/app/X.ini";
-    QTest::newRow("dot in folder") << "/opt/my.app/brindle" << "/opt/my.app/brindle.ini";
-    QTest::newRow("last extension only") << "/opt/a.b.exe" << "/opt/a.b.ini";
+    QTest::newRow("no extension") << "/usr/bin/brindle"
+                                  << "/usr/bin/brindle.ini";
+    QTest::newRow("exe extension") << "/opt/app/X.EXE"
+                                   << "/opt/app/X.ini";
+    QTest::newRow("dot in folder") << "/opt/my.app/brindle"
+                                   << "/opt/my.app/brindle.ini";
+    QTest::newRow("last extension only") << "/opt/a.b.exe"
+                                         << "/opt/a.b.ini";
 }
 
 void TestPlatform::iniBesideExe()
@@ -134,12 +149,18 @@ void TestPlatform::execValueQuoting_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("exec");
 
-    QTest::newRow("plain") << "/usr/bin/brindle" << "/usr/bin/brindle";
-    QTest::newRow("blank") << "/opt/my app/brindle" << "\"/opt/my app/brindle\"";
-    QTest::newRow("percent") << "/opt/100%/brindle" << "/opt/100%%/brindle";
-    QTest::newRow("double quote") << "/opt/a\"b/brindle" << "\"/opt/a\\\\\"b/brindle\"";
-    QTest::newRow("dollar") << "/opt/$HOME/brindle" << "\"/opt/\\\\$HOME/brindle\"";
-    QTest::newRow("backslash") << "/opt/a\\b/brindle" << "\"/opt/a\\\\\\\\b/brindle\"";
+    QTest::newRow("plain") << "/usr/bin/brindle"
+                           << "/usr/bin/brindle";
+    QTest::newRow("blank") << "/opt/my app/brindle"
+                           << "\"/opt/my app/brindle\"";
+    QTest::newRow("percent") << "/opt/100%/brindle"
+                             << "/opt/100%%/brindle";
+    QTest::newRow("double quote") << "/opt/a\"b/brindle"
+                                  << "\"/opt/a\\\\\"b/brindle\"";
+    QTest::newRow("dollar") << "/opt/$HOME/brindle"
+                            << "\"/opt/\\\\$HOME/brindle\"";
+    QTest::newRow("backslash") << "/opt/a\\b/brindle"
+                               << "\"/opt/a\\\\\\\\b/brindle\"";
 }
 
 void TestPlatform::execValueQuoting()

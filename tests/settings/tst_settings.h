@@ -18,7 +18,7 @@ struct Registrar {
     explicit Registrar(Factory make) { Registry().push_back(std::move(make)); }
 };
 
-}  // namespace SettingsTests
+} // namespace SettingsTests
 
-#define BRINDLE_SETTINGS_TEST(Class) \
+#define BRINDLE_SETTINGS_TEST(Class)                                                                                   \
     static const SettingsTests::Registrar registrar##Class([] { return std::unique_ptr<QObject>(new Class); });

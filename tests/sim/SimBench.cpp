@@ -2,8 +2,7 @@
 
 #include <QCoreApplication>
 
-SimBench::SimBench(const sim::BusPopulation &population)
-    : FSim(std::make_unique<sim::Simulator>(population, &clock))
+SimBench::SimBench(const sim::BusPopulation &population) : FSim(std::make_unique<sim::Simulator>(population, &clock))
 {
     settle();
     FLink = std::make_unique<TZqLibUSB>(nullptr, FSim.get());

@@ -160,7 +160,8 @@ private slots:
         QTest::addColumn<QByteArray>("cell");
         QTest::addColumn<int>("bits");
         QTest::addColumn<QByteArray>("reply");
-        QTest::newRow("16-bit 0x1234") << Organisation::Word16 << QByteArray("\x12\x34") << 16 << QByteArray("\x12\x34");
+        QTest::newRow("16-bit 0x1234") << Organisation::Word16 << QByteArray("\x12\x34") << 16
+                                       << QByteArray("\x12\x34");
         QTest::newRow("8-bit 0x56") << Organisation::Byte8 << QByteArray("\x56") << 8 << QByteArray("\x00\x56", 2);
     }
     void microwireReplyByteOrder()

@@ -8,8 +8,18 @@
 using namespace sim;
 
 namespace {
-enum Opcode { Read = 0b10, Write = 0b01, Erase = 0b11, Control = 0b00 };
-enum ControlOp { Ewds = 0b00, Wral = 0b01, Eral = 0b10, Ewen = 0b11 };
+enum Opcode {
+    Read = 0b10,
+    Write = 0b01,
+    Erase = 0b11,
+    Control = 0b00
+};
+enum ControlOp {
+    Ewds = 0b00,
+    Wral = 0b01,
+    Eral = 0b10,
+    Ewen = 0b11
+};
 
 // A Microwire chip on the bench, with the instruction words of its part and
 // organisation: start bit, opcode, address field.
@@ -24,7 +34,10 @@ public:
     int dataBits() { return chip().dataBits(); }
     int cells() { return chip().variant().bytes * 8 / dataBits(); }
     int length() { return 3 + addressBits(); }
-    std::uint16_t word(int opcode, int field) { return std::uint16_t(1 << (length() - 1) | opcode << addressBits() | field); }
+    std::uint16_t word(int opcode, int field)
+    {
+        return std::uint16_t(1 << (length() - 1) | opcode << addressBits() | field);
+    }
     std::uint16_t controlWord(int op) { return word(Control, op << (addressBits() - 2)); }
 
     // One selected instruction without data, as the engine's EnableWrites does.

@@ -14,8 +14,8 @@ namespace {
 QByteArray clockBytes(int year, int month, int day, int hour, int minute, int second, int weekday = 0)
 {
     auto bcd = [](int v) { return char((v / 10) << 4 | v % 10); };
-    return QByteArray() + bcd(second) + bcd(minute) + bcd(hour) + char((year & 3) << 6 | bcd(day))
-           + char(weekday << 5 | bcd(month)) + '\0';
+    return QByteArray() + bcd(second) + bcd(minute) + bcd(hour) + char((year & 3) << 6 | bcd(day)) +
+           char(weekday << 5 | bcd(month)) + '\0';
 }
 
 // The page's own write: wValue 0x01A2, registers from 2.
@@ -47,16 +47,24 @@ private slots:
         QTest::addColumn<qint64>("advanceMs");
         QTest::addColumn<QByteArray>("after");
         QTest::newRow("minute") << clockBytes(1, 3, 4, 10, 59, 59) << 1000LL << clockBytes(1, 3, 4, 11, 0, 0);
-        QTest::newRow("midnight, weekday") << clockBytes(1, 3, 4, 23, 59, 59, 6) << 1000LL << clockBytes(1, 3, 5, 0, 0, 0, 0);
+        QTest::newRow("midnight, weekday")
+            << clockBytes(1, 3, 4, 23, 59, 59, 6) << 1000LL << clockBytes(1, 3, 5, 0, 0, 0, 0);
         QTest::newRow("30-day month") << clockBytes(1, 4, 30, 23, 59, 59) << 1000LL << clockBytes(1, 5, 1, 0, 0, 0, 1);
         QTest::newRow("31-day month") << clockBytes(1, 7, 31, 23, 59, 59) << 1000LL << clockBytes(1, 8, 1, 0, 0, 0, 1);
-        QTest::newRow("Feb 28, year 1") << clockBytes(1, 2, 28, 23, 59, 59) << 1000LL << clockBytes(1, 3, 1, 0, 0, 0, 1);
-        QTest::newRow("Feb 28, year 0") << clockBytes(0, 2, 28, 23, 59, 59) << 1000LL << clockBytes(0, 2, 29, 0, 0, 0, 1);
-        QTest::newRow("Feb 29, year 0") << clockBytes(0, 2, 29, 23, 59, 59) << 1000LL << clockBytes(0, 3, 1, 0, 0, 0, 1);
-        QTest::newRow("New Year 1 -> 2") << clockBytes(1, 12, 31, 23, 59, 59) << 1000LL << clockBytes(2, 1, 1, 0, 0, 0, 1);
-        QTest::newRow("New Year 3 -> 0") << clockBytes(3, 12, 31, 23, 59, 59) << 1000LL << clockBytes(0, 1, 1, 0, 0, 0, 1);
-        QTest::newRow("a leap year of days") << clockBytes(0, 1, 1, 12, 0, 0) << 366LL * 86'400'000 << clockBytes(1, 1, 1, 12, 0, 0, 2);
-        QTest::newRow("four years") << clockBytes(2, 6, 15, 8, 0, 0, 3) << 1461LL * 86'400'000 << clockBytes(2, 6, 15, 8, 0, 0, 1);
+        QTest::newRow("Feb 28, year 1") << clockBytes(1, 2, 28, 23, 59, 59) << 1000LL
+                                        << clockBytes(1, 3, 1, 0, 0, 0, 1);
+        QTest::newRow("Feb 28, year 0") << clockBytes(0, 2, 28, 23, 59, 59) << 1000LL
+                                        << clockBytes(0, 2, 29, 0, 0, 0, 1);
+        QTest::newRow("Feb 29, year 0") << clockBytes(0, 2, 29, 23, 59, 59) << 1000LL
+                                        << clockBytes(0, 3, 1, 0, 0, 0, 1);
+        QTest::newRow("New Year 1 -> 2") << clockBytes(1, 12, 31, 23, 59, 59) << 1000LL
+                                         << clockBytes(2, 1, 1, 0, 0, 0, 1);
+        QTest::newRow("New Year 3 -> 0") << clockBytes(3, 12, 31, 23, 59, 59) << 1000LL
+                                         << clockBytes(0, 1, 1, 0, 0, 0, 1);
+        QTest::newRow("a leap year of days")
+            << clockBytes(0, 1, 1, 12, 0, 0) << 366LL * 86'400'000 << clockBytes(1, 1, 1, 12, 0, 0, 2);
+        QTest::newRow("four years") << clockBytes(2, 6, 15, 8, 0, 0, 3) << 1461LL * 86'400'000
+                                    << clockBytes(2, 6, 15, 8, 0, 0, 1);
         QTest::newRow("75 seconds typed") << clockBytes(1, 1, 1, 0, 0, 75) << 1000LL << clockBytes(1, 1, 1, 0, 1, 16);
     }
     void carries()

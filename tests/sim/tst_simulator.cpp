@@ -38,14 +38,16 @@ private slots:
         QTest::newRow("defaults") << QStringList{"brindle", "--simulator"} << "24c04 4 rtc oled 93c46 x16 lcd" << 0;
         QTest::newRow("other chips") << QStringList{"--sim-24cxx", "24C02", "--sim-93cxx=93c86", "--sim-org", "8"}
                                      << "24c02 4 rtc oled 93c86 x8 lcd" << 0;
-        QTest::newRow("24c16 leaves the clock off") << QStringList{"--sim-24cxx", "24c16"} << "24c16 4 nortc oled 93c46 x16 lcd" << 0;
-        QTest::newRow("24c16 with the clock kept") << QStringList{"--sim-pcf8583", "on", "--sim-24cxx", "24c16"}
-                                                   << "24c16 4 rtc oled 93c46 x16 lcd" << 0;
+        QTest::newRow("24c16 leaves the clock off")
+            << QStringList{"--sim-24cxx", "24c16"} << "24c16 4 nortc oled 93c46 x16 lcd" << 0;
+        QTest::newRow("24c16 with the clock kept")
+            << QStringList{"--sim-pcf8583", "on", "--sim-24cxx", "24c16"} << "24c16 4 rtc oled 93c46 x16 lcd" << 0;
         QTest::newRow("24c08 on A0..A6") << QStringList{"--sim-24cxx", "24c08", "--sim-24cxx-pins", "0"}
                                          << "24c08 0 nortc oled 93c46 x16 lcd" << 0;
-        QTest::newRow("nothing fitted") << QStringList{"--sim-24cxx", "none", "--sim-93cxx", "none", "--sim-pcf8583=off",
-                                                       "--sim-ssd1306", "off", "--sim-st7565", "off"}
-                                        << "no24 4 nortc nooled no93 x16 nolcd" << 0;
+        QTest::newRow("nothing fitted")
+            << QStringList{"--sim-24cxx",   "none", "--sim-93cxx",  "none", "--sim-pcf8583=off",
+                           "--sim-ssd1306", "off",  "--sim-st7565", "off"}
+            << "no24 4 nortc nooled no93 x16 nolcd" << 0;
         QTest::newRow("latency") << QStringList{"--sim-latency-us", "1500", "-platform", "offscreen"}
                                  << "24c04 4 rtc oled 93c46 x16 lcd" << 1500;
     }
@@ -69,14 +71,16 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"--sim-24c", "24c02"} << "Unknown simulator option: --sim-24c";
         QTest::newRow("unknown 24cxx") << QStringList{"--sim-24cxx", "24c32"}
                                        << "--sim-24cxx: \"24c32\" is not one of 24c02, 24c04, 24c08, 24c16, none";
-        QTest::newRow("unknown 93cxx") << QStringList{"--sim-93cxx=93c06"}
-                                       << "--sim-93cxx: \"93c06\" is not one of 93c46, 93c56, 93c66, 93c76, 93c86, none";
+        QTest::newRow("unknown 93cxx")
+            << QStringList{"--sim-93cxx=93c06"}
+            << "--sim-93cxx: \"93c06\" is not one of 93c46, 93c56, 93c66, 93c76, 93c86, none";
         QTest::newRow("org") << QStringList{"--sim-org", "12"} << "--sim-org: \"12\" is not one of 16, 8";
         QTest::newRow("pins") << QStringList{"--sim-24cxx-pins", "8"}
                               << "--sim-24cxx-pins: \"8\" is not a whole number from 0 to 7";
         QTest::newRow("latency") << QStringList{"--sim-latency-us", "-1"}
                                  << "--sim-latency-us: \"-1\" is not a whole number from 0 to 1000000";
-        QTest::newRow("on/off") << QStringList{"--sim-ssd1306", "yes"} << "--sim-ssd1306: \"yes\" is not one of on, off";
+        QTest::newRow("on/off") << QStringList{"--sim-ssd1306", "yes"}
+                                << "--sim-ssd1306: \"yes\" is not one of on, off";
         QTest::newRow("access") << QStringList{"--sim-access", "maybe"}
                                 << "--sim-access: \"maybe\" is not one of denied, granted";
         QTest::newRow("missing value") << QStringList{"--sim-org"} << "--sim-org needs a value";
@@ -122,7 +126,8 @@ private slots:
         const QString file = dir.filePath(QStringLiteral("transfers.log"));
         QString error;
         const QDateTime before = QDateTime::currentDateTime();
-        std::unique_ptr<Simulator> simulator = Simulator::fromArguments({"brindle", "--simulator", "--sim-log", file}, error);
+        std::unique_ptr<Simulator> simulator =
+            Simulator::fromArguments({"brindle", "--simulator", "--sim-log", file}, error);
         QVERIFY2(simulator, qPrintable(error));
         QCoreApplication::processEvents();
         BridgeFirmware &fw = simulator->firmware();
@@ -142,9 +147,8 @@ private slots:
         QCOMPARE(link.DevRead3(s), 0);
         QFile log(file);
         QVERIFY(log.open(QIODevice::ReadOnly | QIODevice::Text));
-        QCOMPARE(QString::fromLatin1(log.readAll()),
-                 QStringLiteral("OUT 150 v=0008 i=0000 l=1 out=00 in=- r=1\n"
-                                "IN  104 v=00A0 i=0000 l=1 out=- in=- r=0\n"));
+        QCOMPARE(QString::fromLatin1(log.readAll()), QStringLiteral("OUT 150 v=0008 i=0000 l=1 out=00 in=- r=1\n"
+                                                                    "IN  104 v=00A0 i=0000 l=1 out=- in=- r=0\n"));
     }
 
     // A long run keeps a bounded log in memory while the file keeps every transfer.

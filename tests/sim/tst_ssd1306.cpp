@@ -1,7 +1,7 @@
 // The SSD1306 driven through the device link with the driver's requests:
 // 101 and 102 for initialisation and commands, 103 for the frame.
-#include "Ssd1306.h"
 #include "SimBench.h"
+#include "Ssd1306.h"
 
 #include <QtTest>
 
@@ -13,8 +13,8 @@ QByteArray initSequence(int vcc)
 {
     const char v1 = vcc == 1 ? '\x10' : '\x14';
     const char v2 = vcc == 1 ? '\x9F' : '\xCF';
-    return QByteArray("\xAE\xD5\x80\xD3\x00\x40\x8D", 7) + v1 + QByteArray("\x20\x10\xA1\xC8", 4) + v2
-           + QByteArray("\xD9\xA8\x3F\xDA\x12\xDB\x40\xA4\xA6\xAF", 10);
+    return QByteArray("\xAE\xD5\x80\xD3\x00\x40\x8D", 7) + v1 + QByteArray("\x20\x10\xA1\xC8", 4) + v2 +
+           QByteArray("\xD9\xA8\x3F\xDA\x12\xDB\x40\xA4\xA6\xAF", 10);
 }
 
 void initialise(SimBench &bench, int vcc = 2)
@@ -52,8 +52,8 @@ private slots:
         QTest::addColumn<int>("vcc");
         QTest::addColumn<bool>("chargePump");
         QTest::addColumn<int>("ignored");
-        QTest::newRow("own charge pump") << 2 << true << 1;    // 0x3F
-        QTest::newRow("external supply") << 1 << false << 2;   // 0x9F and 0x3F
+        QTest::newRow("own charge pump") << 2 << true << 1;  // 0x3F
+        QTest::newRow("external supply") << 1 << false << 2; // 0x9F and 0x3F
     }
     void initialisationStream()
     {
@@ -87,8 +87,8 @@ private slots:
         SimBench bench;
         initialise(bench);
         QByteArray frame(1024, '\0');
-        frame[0] = 0x01;           // (0, 0)
-        frame[127] = char(0x80);   // (127, 7)
+        frame[0] = 0x01;             // (0, 0)
+        frame[127] = char(0x80);     // (127, 7)
         frame[7 * 128] = char(0x80); // (0, 63)
         QCOMPARE(sendFrame(bench, frame), 1024);
         const PanelImage glass = bench.firmware().oled()->glass();

@@ -1,7 +1,7 @@
 // The ST7565 driven through the device link with the driver's requests:
 // 150/151 around every operation, 153 + 155 per command, 153 + 157 per page.
-#include "St7565.h"
 #include "SimBench.h"
+#include "St7565.h"
 
 #include <QtTest>
 

@@ -8,64 +8,58 @@ namespace {
 QByteArray Reason(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 302: return "Found";
-    case 404: return "Not Found";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 302:
+        return "Found";
+    case 404:
+        return "Not Found";
+    default:
+        return "Status";
     }
 }
 
-QByteArray Response(int status, const QByteArray& headers, const QByteArray& body)
+QByteArray Response(int status, const QByteArray &headers, const QByteArray &body)
 {
-    return "HTTP/1.1 " + QByteArray::number(status) + ' ' + Reason(status) + "\r\n" + headers
-           + "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    return "HTTP/1.1 " + QByteArray::number(status) + ' ' + Reason(status) + "\r\n" + headers +
+           "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
 } // namespace
 
-TLoopbackHttpServer::TLoopbackHttpServer(QObject* parent)
-    : QObject(parent)
+TLoopbackHttpServer::TLoopbackHttpServer(QObject *parent) : QObject(parent)
 {
     connect(&FServer, &QTcpServer::newConnection, this, &TLoopbackHttpServer::Accept);
 }
 
 TLoopbackHttpServer::~TLoopbackHttpServer()
 {
-    for (const QPointer<QTcpSocket>& socket : FHeld) {
+    for (const QPointer<QTcpSocket> &socket : FHeld) {
         if (socket)
             socket->abort();
     }
 }
 
-bool TLoopbackHttpServer::Listen()
-{
-    return FServer.listen(QHostAddress::LocalHost, 0);
-}
+bool TLoopbackHttpServer::Listen() { return FServer.listen(QHostAddress::LocalHost, 0); }
 
-QUrl TLoopbackHttpServer::Url(const QString& path) const
+QUrl TLoopbackHttpServer::Url(const QString &path) const
 {
     return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(FServer.serverPort()).arg(path));
 }
 
-void TLoopbackHttpServer::Serve(const QString& path, int status, const QByteArray& body)
+void TLoopbackHttpServer::Serve(const QString &path, int status, const QByteArray &body)
 {
     FAnswers.insert(path, Response(status, "Content-Type: text/plain; charset=utf-8\r\n", body));
 }
 
-void TLoopbackHttpServer::ServeRaw(const QString& path, const QByteArray& response)
-{
-    FAnswers.insert(path, response);
-}
+void TLoopbackHttpServer::ServeRaw(const QString &path, const QByteArray &response) { FAnswers.insert(path, response); }
 
-void TLoopbackHttpServer::Redirect(const QString& path, const QString& location)
+void TLoopbackHttpServer::Redirect(const QString &path, const QString &location)
 {
     FAnswers.insert(path, Response(302, "Location: " + location.toUtf8() + "\r\n", QByteArray()));
 }
 
-void TLoopbackHttpServer::Silent(const QString& path)
-{
-    FSilent.append(path);
-}
+void TLoopbackHttpServer::Silent(const QString &path) { FSilent.append(path); }
 
 int TLoopbackHttpServer::AllRequests() const
 {
@@ -77,14 +71,14 @@ int TLoopbackHttpServer::AllRequests() const
 
 void TLoopbackHttpServer::Accept()
 {
-    while (QTcpSocket* socket = FServer.nextPendingConnection()) {
+    while (QTcpSocket *socket = FServer.nextPendingConnection()) {
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { ReadRequest(socket); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     }
 }
 
 // Only the request line matters; the rest of the head is read and dropped.
-void TLoopbackHttpServer::ReadRequest(QTcpSocket* socket)
+void TLoopbackHttpServer::ReadRequest(QTcpSocket *socket)
 {
     const QByteArray received = socket->property("head").toByteArray() + socket->readAll();
     socket->setProperty("head", received);
@@ -97,7 +91,7 @@ void TLoopbackHttpServer::ReadRequest(QTcpSocket* socket)
     Answer(socket, path);
 }
 
-void TLoopbackHttpServer::Answer(QTcpSocket* socket, const QString& path)
+void TLoopbackHttpServer::Answer(QTcpSocket *socket, const QString &path)
 {
     if (FSilent.contains(path)) {
         FHeld.append(socket);

@@ -11,31 +11,30 @@
 
 class QTcpSocket;
 
-class TLoopbackHttpServer : public QObject
-{
+class TLoopbackHttpServer : public QObject {
     Q_OBJECT
 
 public:
-    explicit TLoopbackHttpServer(QObject* parent = nullptr);
+    explicit TLoopbackHttpServer(QObject *parent = nullptr);
     ~TLoopbackHttpServer() override;
 
     bool Listen();
-    QUrl Url(const QString& path) const;
+    QUrl Url(const QString &path) const;
 
     // A complete answer with Content-Length.
-    void Serve(const QString& path, int status, const QByteArray& body);
+    void Serve(const QString &path, int status, const QByteArray &body);
     // The bytes exactly as given, then the connection closes.
-    void ServeRaw(const QString& path, const QByteArray& response);
-    void Redirect(const QString& path, const QString& location);
-    void Silent(const QString& path);
+    void ServeRaw(const QString &path, const QByteArray &response);
+    void Redirect(const QString &path, const QString &location);
+    void Silent(const QString &path);
 
-    int Requests(const QString& path) const { return FRequests.value(path); }
+    int Requests(const QString &path) const { return FRequests.value(path); }
     int AllRequests() const;
 
 private:
     void Accept();
-    void ReadRequest(QTcpSocket* socket);
-    void Answer(QTcpSocket* socket, const QString& path);
+    void ReadRequest(QTcpSocket *socket);
+    void Answer(QTcpSocket *socket, const QString &path);
 
     QTcpServer FServer;
     QHash<QString, QByteArray> FAnswers;

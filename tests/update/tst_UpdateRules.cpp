@@ -7,8 +7,7 @@
 
 #include <QTest>
 
-class TestUpdateRules : public QObject
-{
+class TestUpdateRules : public QObject {
     Q_OBJECT
 
 private slots:
@@ -33,16 +32,26 @@ void TestUpdateRules::compareVersions_data()
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
     QTest::addColumn<int>("order");
-    QTest::newRow("equal") << "1.0.0.2" << "1.0.0.2" << 0;
-    QTest::newRow("last part newer") << "1.0.0.3" << "1.0.0.2" << 1;
-    QTest::newRow("last part older") << "1.0.0.1" << "1.0.0.2" << -1;
-    QTest::newRow("numeric, not text") << "1.0.0.10" << "1.0.0.9" << 1;
-    QTest::newRow("first part outweighs the rest") << "2.0.0.0" << "1.9.9.9" << 1;
-    QTest::newRow("missing parts are 0") << "1.0" << "1.0.0.0" << 0;
-    QTest::newRow("short but newer") << "1.1" << "1.0.0.9" << 1;
-    QTest::newRow("short and older") << "1" << "1.0.0.1" << -1;
-    QTest::newRow("leading zeros") << "1.0.0.010" << "1.0.0.9" << 1;
-    QTest::newRow("largest part") << "1.0.0.65535" << "1.0.0.65534" << 1;
+    QTest::newRow("equal") << "1.0.0.2"
+                           << "1.0.0.2" << 0;
+    QTest::newRow("last part newer") << "1.0.0.3"
+                                     << "1.0.0.2" << 1;
+    QTest::newRow("last part older") << "1.0.0.1"
+                                     << "1.0.0.2" << -1;
+    QTest::newRow("numeric, not text") << "1.0.0.10"
+                                       << "1.0.0.9" << 1;
+    QTest::newRow("first part outweighs the rest") << "2.0.0.0"
+                                                   << "1.9.9.9" << 1;
+    QTest::newRow("missing parts are 0") << "1.0"
+                                         << "1.0.0.0" << 0;
+    QTest::newRow("short but newer") << "1.1"
+                                     << "1.0.0.9" << 1;
+    QTest::newRow("short and older") << "1"
+                                     << "1.0.0.1" << -1;
+    QTest::newRow("leading zeros") << "1.0.0.010"
+                                   << "1.0.0.9" << 1;
+    QTest::newRow("largest part") << "1.0.0.65535"
+                                  << "1.0.0.65534" << 1;
 }
 
 void TestUpdateRules::compareVersions()
@@ -94,8 +103,8 @@ void TestUpdateRules::updateFile_data()
                       "channel=beta\r\nnotes= Second = still notes \r\n")
         << https << "1.2" << QUrl("https://x.example/p?a=b") << "First\nSecond = still notes";
     QTest::newRow("UTF-8 notes and byte order mark")
-        << QByteArray("\xEF\xBB\xBFversion=1.0.0.3\npage=https://www.rzt.pl/\nnotes=Zażółć gęślą jaźń")
-        << https << "1.0.0.3" << QUrl("https://www.rzt.pl/") << QString::fromUtf8("Zażółć gęślą jaźń");
+        << QByteArray("\xEF\xBB\xBFversion=1.0.0.3\npage=https://www.rzt.pl/\nnotes=Zażółć gęślą jaźń") << https
+        << "1.0.0.3" << QUrl("https://www.rzt.pl/") << QString::fromUtf8("Zażółć gęślą jaźń");
     QTest::newRow("loopback http page from a loopback file")
         << QByteArray("version=1.0.0.3\npage=http://127.0.0.1:8080/get\n") << QUrl("http://127.0.0.1:8080/u.txt")
         << "1.0.0.3" << QUrl("http://127.0.0.1:8080/get") << "";
@@ -127,17 +136,16 @@ void TestUpdateRules::malformedFile_data()
                                  << "\"1.0.0.3b\" is not a version number";
     QTest::newRow("version twice") << QByteArray("version=1.0.0.3\nversion=9\npage=https://www.rzt.pl/\n") << https
                                    << "version given twice";
-    QTest::newRow("page twice") << QByteArray("version=1\npage=https://a.example/\npage=https://b.example/\n")
-                                << https << "page given twice";
+    QTest::newRow("page twice") << QByteArray("version=1\npage=https://a.example/\npage=https://b.example/\n") << https
+                                << "page given twice";
     QTest::newRow("line without =") << QByteArray("version=1.0.0.3\nhello\npage=https://www.rzt.pl/\n") << https
                                     << "line 2 is not key=value";
     QTest::newRow("HTML page instead") << QByteArray("<html>\n<body>Login</body>\n") << https
                                        << "line 1 is not key=value";
     QTest::newRow("http page") << QByteArray("version=1.0.0.3\npage=http://www.rzt.pl/\n") << https
                                << "download page: http://www.rzt.pl/ is not an https address";
-    QTest::newRow("loopback page from the web")
-        << QByteArray("version=1.0.0.3\npage=http://127.0.0.1/\n") << https
-        << "download page: http://127.0.0.1/ is not an https address";
+    QTest::newRow("loopback page from the web") << QByteArray("version=1.0.0.3\npage=http://127.0.0.1/\n") << https
+                                                << "download page: http://127.0.0.1/ is not an https address";
     QTest::newRow("file page") << QByteArray("version=1.0.0.3\npage=file:///bin/sh\n") << loopback
                                << "download page: \"file:///bin/sh\" is not a web address";
     QTest::newRow("http page elsewhere from loopback")
@@ -195,13 +203,20 @@ void TestUpdateRules::redirects_data()
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
     QTest::addColumn<bool>("allowed");
-    QTest::newRow("https to https") << "https://www.rzt.pl/u.txt" << "https://cdn.example/u.txt" << true;
-    QTest::newRow("https down to http") << "https://www.rzt.pl/u.txt" << "http://www.rzt.pl/u.txt" << false;
-    QTest::newRow("https to loopback http") << "https://www.rzt.pl/u.txt" << "http://127.0.0.1/u.txt" << false;
-    QTest::newRow("loopback to loopback") << "http://127.0.0.1:1/u.txt" << "http://localhost:2/v.txt" << true;
-    QTest::newRow("loopback to https") << "http://127.0.0.1/u.txt" << "https://www.rzt.pl/u.txt" << true;
-    QTest::newRow("loopback to http elsewhere") << "http://127.0.0.1/u.txt" << "http://www.rzt.pl/u.txt" << false;
-    QTest::newRow("to a file") << "https://www.rzt.pl/u.txt" << "file:///etc/passwd" << false;
+    QTest::newRow("https to https") << "https://www.rzt.pl/u.txt"
+                                    << "https://cdn.example/u.txt" << true;
+    QTest::newRow("https down to http") << "https://www.rzt.pl/u.txt"
+                                        << "http://www.rzt.pl/u.txt" << false;
+    QTest::newRow("https to loopback http") << "https://www.rzt.pl/u.txt"
+                                            << "http://127.0.0.1/u.txt" << false;
+    QTest::newRow("loopback to loopback") << "http://127.0.0.1:1/u.txt"
+                                          << "http://localhost:2/v.txt" << true;
+    QTest::newRow("loopback to https") << "http://127.0.0.1/u.txt"
+                                       << "https://www.rzt.pl/u.txt" << true;
+    QTest::newRow("loopback to http elsewhere") << "http://127.0.0.1/u.txt"
+                                                << "http://www.rzt.pl/u.txt" << false;
+    QTest::newRow("to a file") << "https://www.rzt.pl/u.txt"
+                               << "file:///etc/passwd" << false;
 }
 
 void TestUpdateRules::redirects()
@@ -223,17 +238,20 @@ void TestUpdateRules::resolveAddress_data()
     const QString set = "https://set.example/u.txt";
     QTest::newRow("all given: command line") << QStringList{"brindle", "--update-url", cmd} << env << set << QUrl(cmd);
     QTest::newRow("option with =") << QStringList{"brindle", "--update-url=" + cmd} << env << set << QUrl(cmd);
-    QTest::newRow("last option wins")
-        << QStringList{"brindle", "--update-url", env, "--simulator", "--update-url=" + cmd} << "" << "" << QUrl(cmd);
+    QTest::newRow("last option wins") << QStringList{"brindle", "--update-url", env, "--simulator",
+                                                     "--update-url=" + cmd}
+                                      << ""
+                                      << "" << QUrl(cmd);
     QTest::newRow("environment over setting") << QStringList{"brindle", "--simulator"} << env << set << QUrl(env);
     QTest::newRow("setting") << QStringList{"brindle"} << "" << set << QUrl(set);
-    QTest::newRow("default") << QStringList{"brindle"} << "" << "" << QUrl(kDefaultUpdateAddress);
-    QTest::newRow("blank values are absent") << QStringList{"brindle", "--update-url="} << "  " << "" << QUrl(kDefaultUpdateAddress);
+    QTest::newRow("default") << QStringList{"brindle"} << ""
+                             << "" << QUrl(kDefaultUpdateAddress);
+    QTest::newRow("blank values are absent") << QStringList{"brindle", "--update-url="} << "  "
+                                             << "" << QUrl(kDefaultUpdateAddress);
     QTest::newRow("option without value") << QStringList{"brindle", "--update-url"} << env << set << QUrl(env);
     QTest::newRow("program name is not an option") << QStringList{"--update-url=" + cmd} << "" << set << QUrl(set);
-    QTest::newRow("invalid override is kept, not skipped")
-        << QStringList{"brindle", "--update-url", "http://exa mple/"} << env << set
-        << QUrl("http://exa mple/", QUrl::StrictMode);
+    QTest::newRow("invalid override is kept, not skipped") << QStringList{"brindle", "--update-url", "http://exa mple/"}
+                                                           << env << set << QUrl("http://exa mple/", QUrl::StrictMode);
 }
 
 void TestUpdateRules::resolveAddress()

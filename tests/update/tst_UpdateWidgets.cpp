@@ -18,11 +18,12 @@
 
 namespace {
 
-const QByteArray kNewerFile = "version=1.0.0.3\npage=https://www.rzt.pl/brindle/\nnotes=Faster reads\nnotes=<b>Fewer</b> bugs\n";
+const QByteArray kNewerFile =
+    "version=1.0.0.3\npage=https://www.rzt.pl/brindle/\nnotes=Faster reads\nnotes=<b>Fewer</b> bugs\n";
 constexpr int kWaitMs = 20000;
 
 // What a tooltip shows, markup rendered.
-QString ShownText(const QString& toolTip)
+QString ShownText(const QString &toolTip)
 {
     QTextDocument document;
     if (Qt::mightBeRichText(toolTip))
@@ -32,16 +33,15 @@ QString ShownText(const QString& toolTip)
     return document.toPlainText();
 }
 
-QString LabelText(const QWidget& parent, const char* name)
+QString LabelText(const QWidget &parent, const char *name)
 {
-    const auto* label = parent.findChild<QLabel*>(name);
+    const auto *label = parent.findChild<QLabel *>(name);
     return label ? label->text() : QStringLiteral("<no %1>").arg(name);
 }
 
 } // namespace
 
-class TestUpdateWidgets : public QObject
-{
+class TestUpdateWidgets : public QObject {
     Q_OBJECT
 
 private slots:
@@ -61,8 +61,8 @@ private slots:
     void wizardShowsRefusal();
 
 private:
-    std::unique_ptr<TWebUpdate> NewUpdate(const QString& path);
-    static bool WaitForAnswer(TWebUpdate& update);
+    std::unique_ptr<TWebUpdate> NewUpdate(const QString &path);
+    static bool WaitForAnswer(TWebUpdate &update);
 
     std::unique_ptr<TLoopbackHttpServer> FServer;
 };
@@ -76,12 +76,9 @@ void TestUpdateWidgets::init()
     FServer->Silent("/silent");
 }
 
-void TestUpdateWidgets::cleanup()
-{
-    FServer.reset();
-}
+void TestUpdateWidgets::cleanup() { FServer.reset(); }
 
-std::unique_ptr<TWebUpdate> TestUpdateWidgets::NewUpdate(const QString& path)
+std::unique_ptr<TWebUpdate> TestUpdateWidgets::NewUpdate(const QString &path)
 {
     auto update = std::make_unique<TWebUpdate>();
     update->SetUpdateUrl(FServer->Url(path));
@@ -90,7 +87,7 @@ std::unique_ptr<TWebUpdate> TestUpdateWidgets::NewUpdate(const QString& path)
     return update;
 }
 
-bool TestUpdateWidgets::WaitForAnswer(TWebUpdate& update)
+bool TestUpdateWidgets::WaitForAnswer(TWebUpdate &update)
 {
     QSignalSpy finished(&update, &TWebUpdate::CheckFinished);
     return finished.wait(kWaitMs);
@@ -116,16 +113,18 @@ void TestUpdateWidgets::panelShowsResult_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("toolTip");
     QTest::addColumn<bool>("newerLook");
-    QTest::newRow("newer") << "/newer" << "Click & get update: ver.1.0.0.3"
+    QTest::newRow("newer") << "/newer"
+                           << "Click & get update: ver.1.0.0.3"
                            << "Click to see what is new and where to get it" << true;
-    QTest::newRow("current") << "/same" << "It's current ver. of Brindle" << "No newer version of Brindle is offered"
-                             << false;
-    QTest::newRow("no answer") << "/silent" << "Update check failed"
-                               << "Update check failed: no answer from 127.0.0.1 within 0.3 s"
-                               << false;
-    QTest::newRow("missing file") << "/missing" << "Update check failed"
-                                  << "Update check failed: the server answered HTTP 404"
-                                  << false;
+    QTest::newRow("current") << "/same"
+                             << "It's current ver. of Brindle"
+                             << "No newer version of Brindle is offered" << false;
+    QTest::newRow("no answer") << "/silent"
+                               << "Update check failed"
+                               << "Update check failed: no answer from 127.0.0.1 within 0.3 s" << false;
+    QTest::newRow("missing file") << "/missing"
+                                  << "Update check failed"
+                                  << "Update check failed: the server answered HTTP 404" << false;
 }
 
 void TestUpdateWidgets::panelShowsResult()
@@ -134,7 +133,7 @@ void TestUpdateWidgets::panelShowsResult()
     QFETCH(bool, newerLook);
     const auto update = NewUpdate(path);
     QWidget bar;
-    auto* panel = new TUpdateStatusPanel(&bar);
+    auto *panel = new TUpdateStatusPanel(&bar);
     connect(update.get(), &TWebUpdate::CheckFinished, panel, [&] { panel->ShowCheckResult(*update); });
     bar.show();
     QSignalSpy clicked(panel, &TUpdateStatusPanel::clicked);
@@ -196,15 +195,15 @@ void TestUpdateWidgets::wizardStartsCheckWhenOpened()
     wizard.show();
     QCOMPARE(update->State(), TWebUpdate::usChecking);
     QCOMPARE(LabelText(wizard, "StatusText"), QStringLiteral("Checking for a newer version of Brindle..."));
-    QVERIFY(!wizard.findChild<QPushButton*>("OpenPageButton")->isEnabled());
+    QVERIFY(!wizard.findChild<QPushButton *>("OpenPageButton")->isEnabled());
     QVERIFY(WaitForAnswer(*update));
     QCOMPARE(LabelText(wizard, "StatusText"), QStringLiteral("A newer version of Brindle is available."));
     QCOMPARE(LabelText(wizard, "RunningVersion"), QStringLiteral("1.0.0.2"));
     QCOMPARE(LabelText(wizard, "OfferedVersion"), QStringLiteral("1.0.0.3"));
     QCOMPARE(LabelText(wizard, "PageAddress"), QStringLiteral("https://www.rzt.pl/brindle/"));
-    QCOMPARE(wizard.findChild<QPlainTextEdit*>("NotesView")->toPlainText(),
+    QCOMPARE(wizard.findChild<QPlainTextEdit *>("NotesView")->toPlainText(),
              QStringLiteral("Faster reads\n<b>Fewer</b> bugs"));
-    QVERIFY(wizard.findChild<QPushButton*>("OpenPageButton")->isEnabled());
+    QVERIFY(wizard.findChild<QPushButton *>("OpenPageButton")->isEnabled());
     QCOMPARE(FServer->Requests("/newer"), 1);
 }
 
@@ -224,13 +223,13 @@ void TestUpdateWidgets::wizardOpensPage()
     const auto update = NewUpdate("/newer");
     TWebUpdateWizard wizard(update.get());
     QList<QUrl> opened;
-    wizard.SetUrlOpener([&](const QUrl& url) {
+    wizard.SetUrlOpener([&](const QUrl &url) {
         opened.append(url);
         return browserOpens;
     });
     wizard.show();
     QVERIFY(WaitForAnswer(*update));
-    QTest::mouseClick(wizard.findChild<QPushButton*>("OpenPageButton"), Qt::LeftButton);
+    QTest::mouseClick(wizard.findChild<QPushButton *>("OpenPageButton"), Qt::LeftButton);
     QCOMPARE(opened, QList<QUrl>{QUrl("https://www.rzt.pl/brindle/")});
     QTEST(LabelText(wizard, "StatusText"), "status");
 }
@@ -257,7 +256,7 @@ void TestUpdateWidgets::wizardKeepsAnswer()
     QVERIFY(WaitForAnswer(*update));
     TWebUpdateWizard wizard(update.get());
     QList<QUrl> opened;
-    wizard.SetUrlOpener([&](const QUrl& url) {
+    wizard.SetUrlOpener([&](const QUrl &url) {
         opened.append(url);
         return true;
     });
@@ -265,7 +264,7 @@ void TestUpdateWidgets::wizardKeepsAnswer()
     QCOMPARE(update->State(), TWebUpdate::usCurrent);
     QCOMPARE(LabelText(wizard, "StatusText"), QStringLiteral("You have the current version of Brindle."));
     QCOMPARE(LabelText(wizard, "OfferedVersion"), QStringLiteral("1.0.0.2"));
-    auto* openPage = wizard.findChild<QPushButton*>("OpenPageButton");
+    auto *openPage = wizard.findChild<QPushButton *>("OpenPageButton");
     QVERIFY(!openPage->isEnabled());
     QTest::mouseClick(openPage, Qt::LeftButton);
     QVERIFY(opened.isEmpty());
@@ -279,8 +278,9 @@ void TestUpdateWidgets::wizardShowsRefusal()
     update.SetRunningVersion("1.0.0.2");
     TWebUpdateWizard wizard(&update);
     wizard.show();
-    QCOMPARE(LabelText(wizard, "StatusText"),
-             QStringLiteral("The update check failed: http://brindle-update.invalid/update.txt is not an https address."));
+    QCOMPARE(
+        LabelText(wizard, "StatusText"),
+        QStringLiteral("The update check failed: http://brindle-update.invalid/update.txt is not an https address."));
     QCOMPARE(LabelText(wizard, "OfferedVersion"), QStringLiteral("-"));
 }
 

@@ -13,14 +13,14 @@
 
 namespace {
 
-const QByteArray kNewerFile = "version=1.0.0.3\npage=https://www.rzt.pl/brindle/\nnotes=Faster reads\nnotes=Fewer bugs\n";
+const QByteArray kNewerFile =
+    "version=1.0.0.3\npage=https://www.rzt.pl/brindle/\nnotes=Faster reads\nnotes=Fewer bugs\n";
 const QUrl kRefusedUrl("http://brindle-update.invalid/update.txt");
 constexpr int kWaitMs = 20000;
 
 } // namespace
 
-class TestWebUpdate : public QObject
-{
+class TestWebUpdate : public QObject {
     Q_OBJECT
 
 private slots:
@@ -40,8 +40,8 @@ private slots:
     void destroyedWhileChecking();
 
 private:
-    std::unique_ptr<TWebUpdate> NewUpdate(const QUrl& url);
-    static bool RunCheck(TWebUpdate& update);
+    std::unique_ptr<TWebUpdate> NewUpdate(const QUrl &url);
+    static bool RunCheck(TWebUpdate &update);
     QString LogText() const;
 
     std::unique_ptr<TLoopbackHttpServer> FServer;
@@ -76,7 +76,7 @@ void TestWebUpdate::cleanup()
     FDir.reset();
 }
 
-std::unique_ptr<TWebUpdate> TestWebUpdate::NewUpdate(const QUrl& url)
+std::unique_ptr<TWebUpdate> TestWebUpdate::NewUpdate(const QUrl &url)
 {
     auto update = std::make_unique<TWebUpdate>();
     update->SetUpdateUrl(url);
@@ -86,7 +86,7 @@ std::unique_ptr<TWebUpdate> TestWebUpdate::NewUpdate(const QUrl& url)
     return update;
 }
 
-bool TestWebUpdate::RunCheck(TWebUpdate& update)
+bool TestWebUpdate::RunCheck(TWebUpdate &update)
 {
     QSignalSpy finished(&update, &TWebUpdate::CheckFinished);
     return update.CheckForUpdate() && finished.wait(kWaitMs) && finished.count() == 1;
@@ -104,11 +104,16 @@ void TestWebUpdate::answers_data()
     QTest::addColumn<QString>("running");
     QTest::addColumn<int>("state");
     QTest::addColumn<QString>("offered");
-    QTest::newRow("newer") << "/newer" << "1.0.0.2" << int(TWebUpdate::usNewer) << "1.0.0.3";
-    QTest::newRow("same") << "/same" << "1.0.0.2" << int(TWebUpdate::usCurrent) << "1.0.0.2";
-    QTest::newRow("older") << "/older" << "1.0.0.2" << int(TWebUpdate::usCurrent) << "1.0.0.1";
-    QTest::newRow("newer by number, older by text") << "/ten" << "1.0.0.9" << int(TWebUpdate::usNewer) << "1.0.0.10";
-    QTest::newRow("short version, missing parts 0") << "/short" << "1.0.0.0" << int(TWebUpdate::usCurrent) << "1.0";
+    QTest::newRow("newer") << "/newer"
+                           << "1.0.0.2" << int(TWebUpdate::usNewer) << "1.0.0.3";
+    QTest::newRow("same") << "/same"
+                          << "1.0.0.2" << int(TWebUpdate::usCurrent) << "1.0.0.2";
+    QTest::newRow("older") << "/older"
+                           << "1.0.0.2" << int(TWebUpdate::usCurrent) << "1.0.0.1";
+    QTest::newRow("newer by number, older by text") << "/ten"
+                                                    << "1.0.0.9" << int(TWebUpdate::usNewer) << "1.0.0.10";
+    QTest::newRow("short version, missing parts 0") << "/short"
+                                                    << "1.0.0.0" << int(TWebUpdate::usCurrent) << "1.0";
 }
 
 void TestWebUpdate::answers()
@@ -138,14 +143,21 @@ void TestWebUpdate::failures_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("404") << "/missing" << "the server answered HTTP 404";
-    QTest::newRow("no content") << "/empty" << "the server answered HTTP 204";
-    QTest::newRow("malformed file") << "/malformed" << "the update file is malformed: no download page given";
-    QTest::newRow("too large, sized") << "/large" << "the update file is larger than 1024 bytes";
-    QTest::newRow("too large, unsized") << "/large-unsized" << "the update file is larger than 1024 bytes";
-    QTest::newRow("redirection loop") << "/loop" << "more than 3 redirections";
+    QTest::newRow("404") << "/missing"
+                         << "the server answered HTTP 404";
+    QTest::newRow("no content") << "/empty"
+                                << "the server answered HTTP 204";
+    QTest::newRow("malformed file") << "/malformed"
+                                    << "the update file is malformed: no download page given";
+    QTest::newRow("too large, sized") << "/large"
+                                      << "the update file is larger than 1024 bytes";
+    QTest::newRow("too large, unsized") << "/large-unsized"
+                                        << "the update file is larger than 1024 bytes";
+    QTest::newRow("redirection loop") << "/loop"
+                                      << "more than 3 redirections";
     QTest::newRow("redirection to http elsewhere")
-        << "/away" << "redirection refused: http://brindle-update.invalid/update.txt is not an https address";
+        << "/away"
+        << "redirection refused: http://brindle-update.invalid/update.txt is not an https address";
 }
 
 void TestWebUpdate::failures()
@@ -202,7 +214,7 @@ void TestWebUpdate::httpElsewhereRefusedWithoutNetwork()
     QVERIFY(update->CheckForUpdate());
     QCOMPARE(update->State(), TWebUpdate::usFailed);
     QCOMPARE(update->FailReason(), QStringLiteral("http://brindle-update.invalid/update.txt is not an https address"));
-    QVERIFY(!update->findChild<QNetworkAccessManager*>());
+    QVERIFY(!update->findChild<QNetworkAccessManager *>());
     QCOMPARE(finished.count(), 0);
     QVERIFY(finished.wait(kWaitMs));
     QCOMPARE(finished.count(), 1);

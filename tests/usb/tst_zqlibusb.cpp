@@ -363,11 +363,21 @@ private slots:
         QTest::addColumn<QString>("written");
         QTest::addColumn<QString>("vid");
         QTest::addColumn<QString>("pid");
-        QTest::newRow("lower hex") << "$16c0" << "$16C0" << "$16C0";
-        QTest::newRow("decimal") << "5824" << "5824" << "5824";
-        QTest::newRow("not a number") << "abc" << "$16C0" << "$05DC";
-        QTest::newRow("negative") << "-5" << "$16C0" << "$05DC";
-        QTest::newRow("empty") << "" << "$16C0" << "$05DC";
+        QTest::newRow("lower hex") << "$16c0"
+                                   << "$16C0"
+                                   << "$16C0";
+        QTest::newRow("decimal") << "5824"
+                                 << "5824"
+                                 << "5824";
+        QTest::newRow("not a number") << "abc"
+                                      << "$16C0"
+                                      << "$05DC";
+        QTest::newRow("negative") << "-5"
+                                  << "$16C0"
+                                  << "$05DC";
+        QTest::newRow("empty") << ""
+                               << "$16C0"
+                               << "$05DC";
     }
     void identifierTextConversion()
     {

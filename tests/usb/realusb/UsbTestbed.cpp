@@ -73,15 +73,14 @@ Bytes adapterDeviceDescriptor(const sim::AdapterIdentity &id)
 Bytes adapterConfigDescriptor()
 {
     return {9, kDescConfig, 18, 0, 1, 1, 0, 0x80, 50, // bus powered, 100 mA
-            9, 4, 0, 0, 0, 0, 0, 0, 0};
+            9, 4,           0,  0, 0, 0, 0, 0,    0};
 }
 
 Bytes rootHubDescriptors()
 {
-    return {18, kDescDevice, 0x00, 0x02, 0x09, 0x00, 0x01, 64, 0x6B, 0x1D, 0x02, 0x00, 0x06, 0x06, 3, 2, 1, 1,
-            9, kDescConfig, 25, 0, 1, 1, 0, 0xE0, 0,
-            9, 4, 0, 0, 1, 0x09, 0, 0, 0,
-            7, 5, 0x81, 3, 4, 0, 12};
+    return {18, kDescDevice, 0x00, 0x02, 0x09,        0x00, 0x01, 64, 0x6B, 0x1D, 0x02, 0x00, 0x06, 0x06, 3,
+            2,  1,           1,    9,    kDescConfig, 25,   0,    1,  1,    0,    0xE0, 0,    9,    4,    0,
+            0,  1,           0x09, 0,    0,           0,    7,    5,  0x81, 3,    4,    0,    12};
 }
 
 // Index 0 is the language table (US English); an empty text is a string the
@@ -299,8 +298,7 @@ int UsbTestbed::Impl::portOf(const sim::VirtualAdapter &adapter)
 
 // The properties and attributes the kernel and udev's usb-id builtin give a
 // usb_device; the node holds the descriptors, as usbfs reads them back.
-std::string UsbTestbed::Impl::adapterRecord(const sim::VirtualAdapter &adapter, const std::string &syspath,
-                                            int devnum)
+std::string UsbTestbed::Impl::adapterRecord(const sim::VirtualAdapter &adapter, const std::string &syspath, int devnum)
 {
     const sim::AdapterIdentity &id = adapter.identity();
     Bytes descriptors = adapterDeviceDescriptor(id);
@@ -315,8 +313,8 @@ std::string UsbTestbed::Impl::adapterRecord(const sim::VirtualAdapter &adapter, 
                   "A: idVendor=%04x\\n\nA: idProduct=%04x\\n\nA: bcdDevice=%04x\\n\n"
                   "A: busnum=%d\\n\nA: devnum=%d\\n\nA: speed=1.5\\n\n"
                   "H: descriptors=%s\n",
-                  syspath.c_str() + 4, bus, devnum, hex(descriptors).c_str(), bus, devnum, bus, devnum, id.vid,
-                  id.pid, id.bcdDevice, id.vid, id.pid, id.bcdDevice, id.vid, id.pid, id.bcdDevice, bus, devnum,
+                  syspath.c_str() + 4, bus, devnum, hex(descriptors).c_str(), bus, devnum, bus, devnum, id.vid, id.pid,
+                  id.bcdDevice, id.vid, id.pid, id.bcdDevice, id.vid, id.pid, id.bcdDevice, bus, devnum,
                   hex(descriptors).c_str());
 }
 
@@ -427,8 +425,8 @@ void setDacOverride(bool on)
     __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
     if (!readCaps(header, data))
         return;
-    data[0].effective = on ? (data[0].effective | (data[0].permitted & kDacOverride))
-                           : (data[0].effective & ~kDacOverride);
+    data[0].effective =
+        on ? (data[0].effective | (data[0].permitted & kDacOverride)) : (data[0].effective & ~kDacOverride);
     syscall(SYS_capset, &header, data);
 }
 } // namespace
