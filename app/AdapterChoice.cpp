@@ -6,14 +6,15 @@
 AdapterChoice::AdapterChoice(const QStringList &arguments)
 {
     if (wantsSimulator(arguments)) {
-        FBackend = sim::Simulator::fromArguments(arguments, FError);
+        auto simulator = sim::Simulator::fromArguments(arguments, FError);
+        FSimulator = simulator.get();
+        FBackend = std::move(simulator);
     } else {
         FBackend = std::make_unique<LibUsbBackend>();
     }
-    setDefaultUsbBackend(FBackend.get());
 }
 
-AdapterChoice::~AdapterChoice() { setDefaultUsbBackend(nullptr); }
+AdapterChoice::~AdapterChoice() = default;
 
 bool AdapterChoice::wantsSimulator(const QStringList &arguments)
 {

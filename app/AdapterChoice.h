@@ -6,6 +6,9 @@
 #include <memory>
 
 class UsbBackend;
+namespace sim {
+class Simulator;
+}
 
 class AdapterChoice {
 public:
@@ -13,10 +16,14 @@ public:
     ~AdapterChoice();
 
     bool isValid() const { return FError.isEmpty(); }
+    UsbBackend *backend() const { return FBackend.get(); }
+    // The virtual adapter when the program runs on one, else null.
+    sim::Simulator *simulator() const { return FSimulator; }
     QString error() const { return FError; }
     static bool wantsSimulator(const QStringList &arguments);
 
 private:
     std::unique_ptr<UsbBackend> FBackend;
+    sim::Simulator *FSimulator = nullptr;
     QString FError;
 };

@@ -3,6 +3,7 @@
 #include "ClickablePicture.h"
 #include "Pictures.h"
 #include "ZqHexView.h"
+#include "ZqLibUSB.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 namespace {
 template <class W>
@@ -27,11 +29,22 @@ QComboBox *TypeList(const char *name, const QStringList &items, QWidget *parent)
     list->addItems(items);
     return list;
 }
+
+QTimer *NewTimer(QObject *owner, const char *name, int intervalMs)
+{
+    auto *timer = Named(new QTimer(owner), name);
+    timer->setInterval(intervalMs);
+    return timer;
+}
 } // namespace
 
-QGridLayout *NewPageLayout(QWidget *page, TClickablePicture *picture)
+void TDevicePage::SetLink(TZqLibUSB *link) { FLink = link; }
+TZqLibUSB *TDevicePage::Link() const { return FLink; }
+
+QGridLayout *TDevicePage::NewPageLayout(TClickablePicture *picture)
 {
-    auto *grid = new QGridLayout(page);
+    connect(picture, &TClickablePicture::clicked, this, &TDevicePage::WiringRequested);
+    auto *grid = new QGridLayout(this);
     grid->setContentsMargins(4, 4, 4, 4);
     grid->addWidget(picture, 0, 0, 3, 1, Qt::AlignTop | Qt::AlignLeft);
     grid->setColumnStretch(3, 1);
@@ -39,18 +52,22 @@ QGridLayout *NewPageLayout(QWidget *page, TClickablePicture *picture)
     return grid;
 }
 
-TPage24Cxx::TPage24Cxx(QWidget *parent) : QWidget(parent)
+TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
 {
     Image7 = Named(new TClickablePicture(Pictures::chipPackagePicture(QStringLiteral("24c04")), this), "Image7");
     ComboBox3 = TypeList("ComboBox3", {"24c02 - 2 kbit", "24c04 - 4 kbit", "24c08 - 8 kbit", "24c16 - 16 kbit"}, this);
     ComboBox3->setCurrentIndex(1);
     ZqHexView1 = Named(new TZqHexView(this), "ZqHexView1");
-    auto *grid = NewPageLayout(this, Image7);
+    auto *grid = NewPageLayout(Image7);
     grid->addWidget(ComboBox3, 0, 1, Qt::AlignTop);
     grid->addWidget(ZqHexView1, 3, 0, 1, 4);
 }
 
-TPage93Cxx::TPage93Cxx(QWidget *parent) : QWidget(parent)
+int TPage24Cxx::ChipType() const { return ComboBox3->currentIndex(); }
+int TPage24Cxx::ChipTypeCount() const { return ComboBox3->count(); }
+void TPage24Cxx::SetChipType(int index) { ComboBox3->setCurrentIndex(index); }
+
+TPage93Cxx::TPage93Cxx(QWidget *parent) : TDevicePage(parent)
 {
     Image3 = Named(new TClickablePicture(Pictures::chipPackagePicture(QStringLiteral("93C46")), this), "Image3");
     ComboBox2 = TypeList(
@@ -58,7 +75,7 @@ TPage93Cxx::TPage93Cxx(QWidget *parent) : QWidget(parent)
     RadioButton1 = Named(new QRadioButton(QStringLiteral("16-bit"), this), "RadioButton1");
     RadioButton2 = Named(new QRadioButton(QStringLiteral("8-bit"), this), "RadioButton2");
     RadioButton1->setChecked(true);
-    auto *grid = NewPageLayout(this, Image3);
+    auto *grid = NewPageLayout(Image3);
     grid->addWidget(ComboBox2, 0, 1, Qt::AlignTop);
     auto *organisation = new QHBoxLayout;
     organisation->addWidget(new QLabel(QStringLiteral("Organizacja:"), this));
@@ -69,7 +86,13 @@ TPage93Cxx::TPage93Cxx(QWidget *parent) : QWidget(parent)
     grid->addWidget(ZqHexView2, 3, 0, 1, 4);
 }
 
-TPageRtc::TPageRtc(QWidget *parent) : QWidget(parent)
+int TPage93Cxx::ChipType() const { return ComboBox2->currentIndex(); }
+int TPage93Cxx::ChipTypeCount() const { return ComboBox2->count(); }
+void TPage93Cxx::SetChipType(int index) { ComboBox2->setCurrentIndex(index); }
+bool TPage93Cxx::Organisation16() const { return RadioButton1->isChecked(); }
+void TPage93Cxx::SetOrganisation16(bool on) { (on ? RadioButton1 : RadioButton2)->setChecked(true); }
+
+TPageRtc::TPageRtc(QWidget *parent) : TDevicePage(parent)
 {
     Image1 = Named(new TClickablePicture(Pictures::chipPackagePicture(QStringLiteral("RTC PCF 8583")), this), "Image1");
     auto *clock = Named(new QGroupBox(QStringLiteral(" Odczyt czasu i daty "), this), "GroupBox3");
@@ -89,16 +112,46 @@ TPageRtc::TPageRtc(QWidget *parent) : QWidget(parent)
     box->addWidget(lbDate, 1, 0, 1, 2);
     box->addWidget(AdvGlowButton1, 2, 0);
     box->addWidget(AdvGlowButton2, 2, 1);
-    auto *grid = NewPageLayout(this, Image1);
+    auto *grid = NewPageLayout(Image1);
     grid->addWidget(clock, 0, 1, 3, 1, Qt::AlignTop);
+    Timer1 = NewTimer(this, "Timer1", 1000);
+    connect(AdvGlowButton1, &QPushButton::clicked, this, &TPageRtc::AdvGlowButton1Click);
+    connect(AdvGlowButton2, &QPushButton::clicked, this, &TPageRtc::AdvGlowButton2Click);
 }
 
-TPageDisplay::TPageDisplay(QWidget *parent) : QWidget(parent)
+void TPageRtc::PageLeft() { Timer1->stop(); }
+
+// The first poll comes at once; later ones a second apart.
+void TPageRtc::AdvGlowButton1Click()
+{
+    Timer1->setInterval(10);
+    Timer1->start();
+}
+
+void TPageRtc::AdvGlowButton2Click() { Timer1->stop(); }
+
+TPageDisplay::TPageDisplay(QWidget *parent) : TDevicePage(parent)
 {
     Image2 = Named(new TClickablePicture(Pictures::oledModulePicture(), this), "Image2");
     ComboBox1 = TypeList("ComboBox1", {"OLED SSD1306", "COG  ST7565"}, this);
     CheckBox3 = Named(new QCheckBox(QStringLiteral("Show CLOCK"), this), "CheckBox3");
-    auto *grid = NewPageLayout(this, Image2);
+    auto *grid = NewPageLayout(Image2);
     grid->addWidget(ComboBox1, 0, 1, Qt::AlignTop);
     grid->addWidget(CheckBox3, 1, 1, Qt::AlignTop);
+    Timer2 = NewTimer(this, "Timer2", 1000);
+    connect(CheckBox3, &QCheckBox::toggled, this, &TPageDisplay::CheckBox3Click);
+}
+
+int TPageDisplay::DisplayType() const { return ComboBox1->currentIndex(); }
+int TPageDisplay::DisplayTypeCount() const { return ComboBox1->count(); }
+void TPageDisplay::SetDisplayType(int index) { ComboBox1->setCurrentIndex(index); }
+void TPageDisplay::PageLeft() { CheckBox3->setChecked(false); }
+
+void TPageDisplay::CheckBox3Click()
+{
+    Timer2->setInterval(100);
+    if (CheckBox3->isChecked())
+        Timer2->start();
+    else
+        Timer2->stop();
 }

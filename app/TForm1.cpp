@@ -1,7 +1,7 @@
 #include "TForm1.h"
 
-#include "ClickablePicture.h"
 #include "Pages.h"
+#include "Simulator.h"
 #include "StatusPanel.h"
 #include "UpdateAddress.h"
 #include "UpdateStatusPanel.h"
@@ -12,12 +12,8 @@
 #include "ZqTools.h"
 #include "frmSchematU.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -32,19 +28,10 @@ const QString kAccessDenied =
                    "sudo cp packaging/70-rzt-usbasp.rules /etc/udev/rules.d/\n"
                    "sudo udevadm control --reload\n"
                    "sudo udevadm trigger");
-constexpr int kRtcPage = 2;
-constexpr int kDisplayPage = 4;
-
-QTimer *NewTimer(QObject *owner, const char *name, int intervalMs)
-{
-    auto *timer = new QTimer(owner);
-    timer->setObjectName(QLatin1String(name));
-    timer->setInterval(intervalMs);
-    return timer;
-}
 } // namespace
 
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
+TForm1::TForm1(UsbBackend *usb, sim::Simulator *simulator, QWidget *parent)
+    : QMainWindow(parent), FSimulator(simulator)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Brindle"));
@@ -53,14 +40,17 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     setMinimumSize(720, 456);
     CreatePages();
     CreateStatusBar();
-    CreateComponents();
+    CreateComponents(usb);
     WireHandlers();
+    HandOutComponents();
     LoadComponents();
     FormCreate();
     connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
 }
 
 TForm1::~TForm1() = default;
+
+sim::Simulator *TForm1::Simulator() const { return FSimulator; }
 
 void TForm1::CreatePages()
 {
@@ -95,23 +85,23 @@ void TForm1::CreateStatusBar()
     statusBar()->addWidget(StatusPanel1);
 }
 
-void TForm1::CreateComponents()
+void TForm1::CreateComponents(UsbBackend *usb)
 {
     ZqFormSR1 = new TZqFormSR(this);
     ZqFormSR1->SetIniFileName(TZqFormSR::kAppIniMarker);
     ZqFormSR1->SetTypeIniName(asAppIniName);
-    ZqLibUSB1 = new TZqLibUSB(this);
+    ZqLibUSB1 = new TZqLibUSB(this, usb);
     ZqLibUSB1->setObjectName(QStringLiteral("ZqLibUSB1"));
     ZqLibUSB1->SetVID(QStringLiteral("$16C0"));
     ZqLibUSB1->SetPID(QStringLiteral("$05DC"));
     ZqLibUSB1->OnConnected = [this](QObject *sender) { ZqLibUSB1Connected(sender); };
     ZqLibUSB1->OnDisconnected = [this](QObject *sender) { ZqLibUSB1Disconnected(sender); };
     ZqLibUSB1->OnAccessDenied = [this](QObject *sender) { ZqLibUSB1AccessDenied(sender); };
-    Timer1 = NewTimer(this, "Timer1", 1000);
-    Timer2 = NewTimer(this, "Timer2", 1000);
     WebUpdate1 = new TWebUpdate(this);
     WebUpdateWizard1 = new TWebUpdateWizard(WebUpdate1, this);
-    webUpdTimer = NewTimer(this, "webUpdTimer", 1000);
+    webUpdTimer = new QTimer(this);
+    webUpdTimer->setObjectName(QStringLiteral("webUpdTimer"));
+    webUpdTimer->setInterval(1000);
 }
 
 void TForm1::WireHandlers()
@@ -120,12 +110,18 @@ void TForm1::WireHandlers()
     connect(StatusPanel0, &TStatusPanel::clicked, this, &TForm1::StatusBar1PanelClick);
     connect(StatusPanel1, &TUpdateStatusPanel::clicked, this, [this] { StatusBar1PanelClick(1); });
     connect(WebUpdate1, &TWebUpdate::CheckFinished, this, [this] { StatusPanel1->ShowCheckResult(*WebUpdate1); });
-    for (TClickablePicture *picture : {TabSheet1->Image7, TabSheet2->Image3, TabSheet3->Image1, TabSheet5->Image2})
-        connect(picture, &TClickablePicture::clicked, this, &TForm1::Image7Click);
-    connect(TabSheet3->AdvGlowButton1, &QPushButton::clicked, this, &TForm1::AdvGlowButton1Click);
-    connect(TabSheet3->AdvGlowButton2, &QPushButton::clicked, this, &TForm1::AdvGlowButton2Click);
-    connect(TabSheet5->CheckBox3, &QCheckBox::toggled, this, &TForm1::CheckBox3Click);
+    for (TDevicePage *page : DevicePages())
+        connect(page, &TDevicePage::WiringRequested, this, &TForm1::Image7Click);
 }
+
+// Every page gets what it works with before any component loads.
+void TForm1::HandOutComponents()
+{
+    for (TDevicePage *page : DevicePages())
+        page->SetLink(ZqLibUSB1);
+}
+
+QList<TDevicePage *> TForm1::DevicePages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet5}; }
 
 // Every reference is in place before the first component loads; the link may
 // already report the adapter here, before the window's own set-up runs.
@@ -146,13 +142,10 @@ void TForm1::FormCreate()
 {
     setWindowTitle(QStringLiteral("Brindle   ver: ") + FileVersionText());
     PageControl1->setCurrentIndex(ReadListIndex("page_nr", 0, PageControl1->count()));
-    TabSheet5->ComboBox1->setCurrentIndex(ReadListIndex("display_idx", 0, TabSheet5->ComboBox1->count()));
-    if (ZqFormSR1->ReadRegINI(QStringLiteral("eo"), true))
-        TabSheet2->RadioButton1->setChecked(true);
-    else
-        TabSheet2->RadioButton2->setChecked(true);
-    TabSheet1->ComboBox3->setCurrentIndex(ReadListIndex("24cxx", 1, TabSheet1->ComboBox3->count()));
-    TabSheet2->ComboBox2->setCurrentIndex(ReadListIndex("93cxx", 0, TabSheet2->ComboBox2->count()));
+    TabSheet5->SetDisplayType(ReadListIndex("display_idx", 0, TabSheet5->DisplayTypeCount()));
+    TabSheet2->SetOrganisation16(ZqFormSR1->ReadRegINI(QStringLiteral("eo"), true));
+    TabSheet1->SetChipType(ReadListIndex("24cxx", 1, TabSheet1->ChipTypeCount()));
+    TabSheet2->SetChipType(ReadListIndex("93cxx", 0, TabSheet2->ChipTypeCount()));
 }
 
 void TForm1::showEvent(QShowEvent *event)
@@ -176,9 +169,9 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::FormClose()
 {
     ZqFormSR1->SaveRegINI(QStringLiteral("page_nr"), PageControl1->currentIndex());
-    ZqFormSR1->SaveRegINI(QStringLiteral("eo"), TabSheet2->RadioButton1->isChecked());
-    ZqFormSR1->SaveRegINI(QStringLiteral("24cxx"), TabSheet1->ComboBox3->currentIndex());
-    ZqFormSR1->SaveRegINI(QStringLiteral("93cxx"), TabSheet2->ComboBox2->currentIndex());
+    ZqFormSR1->SaveRegINI(QStringLiteral("eo"), TabSheet2->Organisation16());
+    ZqFormSR1->SaveRegINI(QStringLiteral("24cxx"), TabSheet1->ChipType());
+    ZqFormSR1->SaveRegINI(QStringLiteral("93cxx"), TabSheet2->ChipType());
 }
 
 bool TForm1::event(QEvent *event)
@@ -211,13 +204,12 @@ void TForm1::ZqLibUSB1AccessDenied(QObject *)
     FAccessDeniedHint->open();
 }
 
+// Each page stops what it runs once the user is elsewhere; entering starts nothing.
 void TForm1::PageControl1Change()
 {
-    const int page = PageControl1->currentIndex();
-    if (page != kDisplayPage)
-        TabSheet5->CheckBox3->setChecked(false);
-    if (page != kRtcPage)
-        Timer1->stop();
+    for (TDevicePage *page : DevicePages())
+        if (page != PageControl1->currentWidget())
+            page->PageLeft();
 }
 
 void TForm1::StatusBar1PanelClick(int panel)
@@ -256,21 +248,4 @@ void TForm1::Image7Click()
         return;
     frmSchemat->show();
     frmSchemat->raise();
-}
-
-void TForm1::AdvGlowButton1Click()
-{
-    Timer1->setInterval(10);
-    Timer1->start();
-}
-
-void TForm1::AdvGlowButton2Click() { Timer1->stop(); }
-
-void TForm1::CheckBox3Click()
-{
-    Timer2->setInterval(100);
-    if (TabSheet5->CheckBox3->isChecked())
-        Timer2->start();
-    else
-        Timer2->stop();
 }

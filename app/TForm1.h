@@ -7,7 +7,7 @@
 class QMessageBox;
 class QTabWidget;
 class QTimer;
-class TClickablePicture;
+class TDevicePage;
 class TPage24Cxx;
 class TPage93Cxx;
 class TPageDisplay;
@@ -19,6 +19,10 @@ class TWebUpdateWizard;
 class TZqFormSR;
 class TZqLibUSB;
 class TfrmSchemat;
+class UsbBackend;
+namespace sim {
+class Simulator;
+}
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -26,14 +30,16 @@ public:
     // The private window message that starts the update check.
     static constexpr int WM_UPDATE_CHECK = 1124;
 
-    explicit TForm1(QWidget *parent = nullptr);
+    // The link talks to the adapter through usb; simulator is the virtual
+    // adapter behind it when the program runs on one. Neither is owned.
+    explicit TForm1(UsbBackend *usb, sim::Simulator *simulator = nullptr, QWidget *parent = nullptr);
     ~TForm1() override;
+
+    sim::Simulator *Simulator() const;
 
     // Components, in creation order.
     TZqFormSR *ZqFormSR1 = nullptr;
     TZqLibUSB *ZqLibUSB1 = nullptr;
-    QTimer *Timer1 = nullptr;
-    QTimer *Timer2 = nullptr;
     TWebUpdate *WebUpdate1 = nullptr;
     TWebUpdateWizard *WebUpdateWizard1 = nullptr;
     QTimer *webUpdTimer = nullptr;
@@ -60,11 +66,13 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    void CreateComponents();
+    void CreateComponents(UsbBackend *usb);
     void CreatePages();
     void CreateStatusBar();
     void WireHandlers();
+    void HandOutComponents();
     void LoadComponents();
+    QList<TDevicePage *> DevicePages() const;
     int ReadListIndex(const char *key, int def, int count);
 
     void FormCreate();
@@ -79,10 +87,8 @@ private:
     void WMUpdateCheck();
     void CheckForUpdate();
     void Image7Click();
-    void AdvGlowButton1Click();
-    void AdvGlowButton2Click();
-    void CheckBox3Click();
 
+    QPointer<sim::Simulator> FSimulator;
     bool FUpdateRequestHandled = false;
     int FUpdateChecksRun = 0;
     QMessageBox *FAccessDeniedHint = nullptr;

@@ -17,7 +17,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(adapter.error()));
         return 2;
     }
-    TForm1 Form1;
+    TForm1 Form1(adapter.backend(), adapter.simulator());
     TfrmSchemat frmSchemat;
     Form1.frmSchemat = &frmSchemat;
     InstallStartupProbe(&Form1);

@@ -1,15 +1,8 @@
 #include "UsbBackend.h"
 
-#include <QPointer>
 #include <cstdlib>
 
 namespace {
-QPointer<UsbBackend> &chosenBackend()
-{
-    static QPointer<UsbBackend> backend;
-    return backend;
-}
-
 int decimalName(const char *text)
 {
     char *end = nullptr;
@@ -17,9 +10,6 @@ int decimalName(const char *text)
     return (end != text && *end == '\0') ? int(n) : -1;
 }
 } // namespace
-
-UsbBackend *defaultUsbBackend() { return chosenBackend(); }
-void setDefaultUsbBackend(UsbBackend *backend) { chosenBackend() = backend; }
 
 // libusb 0.1 names buses and devices by their usbfs folder and file ("001", "005").
 int UsbBackend::busNumber(const struct usb_device *dev)

@@ -50,7 +50,3 @@ signals:
 protected:
     int FLastOpenError = 0;
 };
-
-// The backend chosen once at start; the link takes it unless given another.
-UsbBackend *defaultUsbBackend();
-void setDefaultUsbBackend(UsbBackend *backend);

@@ -19,7 +19,7 @@ bool IsUsefulDescriptor(const QByteArray &text)
 } // namespace
 
 TZqLibUSB::TZqLibUSB(QObject *AOwner, UsbBackend *backend)
-    : QObject(AOwner), DevBuffer(1024, '\0'), FBackend(backend ? backend : defaultUsbBackend())
+    : QObject(AOwner), DevBuffer(1024, '\0'), FBackend(backend)
 {
     FUSBdev.VID = quint16(IdentifierValue(FVID));
     FUSBdev.PID = quint16(IdentifierValue(FPID));

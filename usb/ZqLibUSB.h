@@ -17,8 +17,8 @@ class TZqLibUSB : public QObject {
 public:
     using TNotifyEvent = std::function<void(QObject *Sender)>;
 
-    // backend null: the one chosen at start (defaultUsbBackend()).
-    explicit TZqLibUSB(QObject *AOwner = nullptr, UsbBackend *backend = nullptr);
+    // The owner of the link chooses the backend; without one the link never connects.
+    TZqLibUSB(QObject *AOwner, UsbBackend *backend);
     ~TZqLibUSB() override;
 
     void Loaded();

@@ -45,7 +45,7 @@ class TestForm1 : public QObject {
     }
     std::unique_ptr<TForm1> shownForm()
     {
-        auto form = std::make_unique<TForm1>();
+        auto form = std::make_unique<TForm1>(usb.get());
         form->show();
         if (!QTest::qWaitForWindowExposed(form.get()))
             qWarning("main window not exposed");
@@ -59,18 +59,16 @@ private slots:
         qputenv("XDG_CONFIG_HOME", configHome->path().toLocal8Bit());
         usb = std::make_unique<SimBackend>();
         adapter = usb->addAdapter(std::make_unique<EchoFirmware>());
-        setDefaultUsbBackend(usb.get());
     }
     void cleanup()
     {
-        setDefaultUsbBackend(nullptr);
         usb.reset();
         configHome.reset();
     }
 
     void firstStartShowsDefaults()
     {
-        TForm1 form;
+        TForm1 form(usb.get());
         QCOMPARE(form.windowTitle(), QStringLiteral("Brindle   ver: 1.0.0.2"));
         QCOMPARE(form.PageControl1->currentIndex(), 0);
         QCOMPARE(form.PageControl1->tabText(0), QStringLiteral("EEPROM 24Cxx"));
@@ -172,14 +170,14 @@ private slots:
         auto form = shownForm();
         form->PageControl1->setCurrentIndex(2);
         QTest::mouseClick(form->TabSheet3->AdvGlowButton1, Qt::LeftButton);
-        QVERIFY(form->Timer1->isActive());
+        QVERIFY(form->TabSheet3->Timer1->isActive());
         form->PageControl1->setCurrentIndex(4);
-        QVERIFY(!form->Timer1->isActive());
+        QVERIFY(!form->TabSheet3->Timer1->isActive());
         form->TabSheet5->CheckBox3->setChecked(true);
-        QVERIFY(form->Timer2->isActive());
+        QVERIFY(form->TabSheet5->Timer2->isActive());
         form->PageControl1->setCurrentIndex(0);
         QVERIFY(!form->TabSheet5->CheckBox3->isChecked());
-        QVERIFY(!form->Timer2->isActive());
+        QVERIFY(!form->TabSheet5->Timer2->isActive());
     }
 
     void rtcPageRestoredWithPollingOff()
@@ -187,7 +185,7 @@ private slots:
         seed(QString(), {{"page_nr", "2"}});
         auto form = shownForm();
         QCOMPARE(form->PageControl1->currentIndex(), 2);
-        QVERIFY(!form->Timer1->isActive());
+        QVERIFY(!form->TabSheet3->Timer1->isActive());
     }
 
     void updateCheckRunsOncePerRun()
