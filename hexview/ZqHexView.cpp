@@ -137,15 +137,14 @@ void TZqHexView::SetColor(const QColor &value)
 
 void TZqHexView::ShowHex(const QByteArray &buffer, int bytes_cnt, int start_address)
 {
-    FBuffer = &buffer;
     // A buffer shorter than claimed is shown as far as it goes, never read past.
-    const int count = int(std::min<qsizetype>(bytes_cnt, FBuffer->size()));
+    const int count = int(std::min<qsizetype>(bytes_cnt, buffer.size()));
     if (count <= 0)
         return;
     // Addresses wrap as 32-bit values instead of overflowing a signed int.
     const quint32 first = quint32(start_address);
     const int width = AddressWidth(first + quint32(count - 1));
-    const auto *bytes = reinterpret_cast<const unsigned char *>(FBuffer->constData());
+    const auto *bytes = reinterpret_cast<const unsigned char *>(buffer.constData());
     const TLineFormats formats = LineFormats();
 
     clear();

@@ -70,8 +70,6 @@ private:
     void EmitLine(QTextCursor &cursor, const TLineFormats &formats, const QString &address, const QString &hex,
                   const QString &ascii) const;
 
-    // Only read while ShowHex runs; the caller keeps the bytes.
-    const QByteArray *FBuffer = nullptr;
     QColor FColorAddress;
     QColor FColorHex;
     QColor FColorHexLight;

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
-  libusb-dev libudev-dev zlib1g-dev
+  libusb-dev libudev-dev
   libbenchmark-dev
   umockdev libumockdev-dev
   fonts-dejavu-core

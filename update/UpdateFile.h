@@ -1,6 +1,6 @@
 #pragma once
 // The update description file: UTF-8 text of key=value lines, described in
-// README-update.md.
+// the README's update section.
 #include <QByteArray>
 #include <QString>
 #include <QUrl>

@@ -1,6 +1,7 @@
 #include "UdevMonitor.h"
 
 #include <QSocketNotifier>
+#include <cerrno>
 #include <cstring>
 #include <libudev.h>
 
@@ -21,16 +22,31 @@ int propertyNumber(udev_device *device, const char *name, int base)
 UdevMonitor::UdevMonitor(QObject *parent) : QObject(parent)
 {
     FUdev = udev_new();
-    if (!FUdev)
+    if (!FUdev) {
+        giveUp("udev_new");
         return;
+    }
     FMonitor = udev_monitor_new_from_netlink(FUdev, "udev");
-    if (!FMonitor)
+    if (!FMonitor) {
+        giveUp("udev_monitor_new_from_netlink");
         return;
+    }
     udev_monitor_filter_add_match_subsystem_devtype(FMonitor, "usb", "usb_device");
-    if (udev_monitor_enable_receiving(FMonitor) < 0)
+    if (udev_monitor_enable_receiving(FMonitor) < 0) {
+        giveUp("udev_monitor_enable_receiving");
         return;
+    }
     FNotifier = new QSocketNotifier(udev_monitor_get_fd(FMonitor), QSocketNotifier::Read, this);
     connect(FNotifier, &QSocketNotifier::activated, this, &UdevMonitor::readEvents);
+}
+
+// Without notices the program still works: the search at start finds an
+// adapter that is plugged in; only plugging and pulling go unheard.
+void UdevMonitor::giveUp(const char *step)
+{
+    qWarning("udev could not be set up (%s failed: %s): adapter plug and pull are not followed; "
+             "an adapter plugged in before the start is still found",
+             step, std::strerror(errno));
 }
 
 UdevMonitor::~UdevMonitor()

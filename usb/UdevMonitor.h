@@ -25,6 +25,7 @@ signals:
 
 private:
     void readEvents();
+    void giveUp(const char *step);
 
     udev *FUdev = nullptr;
     udev_monitor *FMonitor = nullptr;
