@@ -1,6 +1,8 @@
 // The device link against virtual adapters whose firmware echoes: what the
 // link sends, what it reports, and how it follows plugging and pulling.
 #include "LinkEvents.h"
+#include "LinkScenarios.h"
+#include "RunTests.h"
 #include "SimBackend.h"
 #include "ZqLibUSB.h"
 
@@ -10,13 +12,6 @@
 using namespace sim;
 
 namespace {
-AdapterIdentity identityWithVersion(quint16 bcd)
-{
-    AdapterIdentity id;
-    id.bcdDevice = bcd;
-    return id;
-}
-
 void settle() { QCoreApplication::processEvents(); }
 } // namespace
 
@@ -55,45 +50,6 @@ private slots:
         usb.reset();
     }
 
-    void startsWithoutAdapterThenFollowsPlugAndPull()
-    {
-        loadLink();
-        QVERIFY(!link->Connected());
-        QVERIFY(link->DeviceVersion().isEmpty());
-        QVERIFY(log.events.isEmpty());
-
-        VirtualAdapter *a = addAdapter();
-        usb->plug(a);
-        settle();
-        QCOMPARE(log.events, QStringList{"connected"});
-        QVERIFY(link->Connected());
-        QCOMPARE(log.versionsSeen.first(), QStringLiteral("1.4"));
-        QCOMPARE(log.stringsSeen.first(), (QStringList{"www.rzt.pl", "RZT-USBasp", "VIRT-0001"}));
-
-        usb->pull(a);
-        settle();
-        QCOMPARE(log.events, (QStringList{"connected", "disconnected"}));
-        QVERIFY(!link->Connected());
-        QVERIFY(log.versionsSeen.last().isEmpty());
-        QVERIFY(log.stringsSeen.last().isEmpty());
-        QCOMPARE(usb->openHandles(), 0);
-
-        usb->plug(a);
-        settle();
-        QCOMPARE(log.events.last(), QStringLiteral("connected"));
-        QVERIFY(link->Connected());
-    }
-
-    void connectedAtLoadRaisesEventInsideLoaded()
-    {
-        usb->plug(addAdapter());
-        settle();
-        makeLink();
-        QVERIFY(log.events.isEmpty());
-        link->Loaded();
-        QCOMPARE(log.events, QStringList{"connected"});
-    }
-
     void removalWhileNotConnectedDoesNothing()
     {
         VirtualAdapter *a = addAdapter();
@@ -105,23 +61,6 @@ private slots:
         settle();
         QVERIFY(log.events.isEmpty());
         QVERIFY(!link->Connected());
-    }
-
-    void firstAdapterInBusOrderIsOpened()
-    {
-        VirtualAdapter *onBus2 = addAdapter(identityWithVersion(0x0300));
-        onBus2->setBusnum(2);
-        VirtualAdapter *first = addAdapter(identityWithVersion(0x0101));
-        VirtualAdapter *second = addAdapter(identityWithVersion(0x0102));
-        usb->plug(onBus2);
-        usb->plug(first);
-        usb->plug(second);
-        settle();
-        loadLink();
-        QCOMPARE(link->DeviceVersion(), QStringLiteral("1.1"));
-        QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 0));
-        QCOMPARE(first->log().records().size(), size_t(1));
-        QVERIFY(second->log().records().empty());
     }
 
     void unopenableAdapterEndsTheSearch()
@@ -158,36 +97,6 @@ private slots:
         settle();
         QCOMPARE(log.events, (QStringList{"access denied", "connected"}));
         QCOMPARE(usb->lastOpenError(), 0);
-    }
-
-    void releaseNumberIsPlainDecimal_data()
-    {
-        QTest::addColumn<int>("bcd");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("0x0110") << 0x0110 << "1.16";
-        QTest::newRow("0x0200") << 0x0200 << "2.0";
-        QTest::newRow("0x0104") << 0x0104 << "1.4";
-        QTest::newRow("0xFF09") << 0xFF09 << "255.9";
-    }
-    void releaseNumberIsPlainDecimal()
-    {
-        QFETCH(int, bcd);
-        QFETCH(QString, text);
-        usb->plug(addAdapter(identityWithVersion(quint16(bcd))));
-        settle();
-        loadLink();
-        QCOMPARE(link->DeviceVersion(), text);
-    }
-
-    void descriptorStringsAreFiltered()
-    {
-        AdapterIdentity id;
-        id.strings = {"X", "   ", "", "\t\x01", " A ", "RZT-USBasp"};
-        usb->plug(addAdapter(id));
-        settle();
-        loadLink();
-        // Index 0 (the language table) reads as one character and is dropped too.
-        QCOMPARE(link->InfStrings(), (QStringList{" A ", "RZT-USBasp"}));
     }
 
     void transfersWithoutHandleFailAndLeaveBufferAlone()
@@ -295,20 +204,6 @@ private slots:
         QVERIFY(link->Connected());
     }
 
-    void pulledBetweenTwoTransfers()
-    {
-        VirtualAdapter *a = addAdapter();
-        usb->plug(a);
-        settle();
-        loadLink();
-        a->pullAfterTransfers(1);
-        QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 1));
-        QVERIFY(!link->DevWrite(arSpiOpen, 0, 0, 1));
-        QCOMPARE(log.events, QStringList{"connected"}); // the notice comes through the event loop
-        settle();
-        QCOMPARE(log.events, (QStringList{"connected", "disconnected"}));
-    }
-
     void bufferSizeClamps_data()
     {
         QTest::addColumn<int>("written");
@@ -412,37 +307,6 @@ private slots:
         QVERIFY(!link->Connected());
     }
 
-    void otherDevicesComingAndGoingLeaveAdapterAlone()
-    {
-        VirtualAdapter *a = addAdapter();
-        AdapterIdentity mouse;
-        mouse.vid = 0x046D;
-        mouse.pid = 0xC077;
-        VirtualAdapter *m = addAdapter(mouse);
-        usb->plug(a);
-        usb->plug(m);
-        settle();
-        loadLink();
-        usb->pull(m);
-        settle();
-        QVERIFY(link->Connected());
-        QCOMPARE(log.events, QStringList{"connected"});
-    }
-
-    void secondAdapterPulledLeavesOpenOneAlone()
-    {
-        VirtualAdapter *first = addAdapter();
-        VirtualAdapter *second = addAdapter();
-        usb->plug(first);
-        usb->plug(second);
-        settle();
-        loadLink();
-        usb->pull(second);
-        settle();
-        QVERIFY(link->Connected());
-        QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 0));
-    }
-
     void newSearchClosesOpenHandle()
     {
         usb->plug(addAdapter());
@@ -480,5 +344,11 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestZqLibUSB)
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    TestZqLibUSB link;
+    LinkScenarios scenarios(SimTestBus::factory());
+    return RunTests(argc, argv, {&link, &scenarios});
+}
 #include "tst_zqlibusb.moc"

@@ -5,7 +5,10 @@
 #include "Eeprom24Cxx.h"
 #include "LibUsbBackend.h"
 #include "LinkEvents.h"
+#include "LinkScenarios.h"
+#include "RunTests.h"
 #include "Ssd1306.h"
+#include "UmockTestBus.h"
 #include "UsbTestbed.h"
 #include "VirtualAdapter.h"
 #include "ZqLibUSB.h"
@@ -20,14 +23,6 @@ using namespace sim;
 namespace {
 constexpr int kNoticeWaitMs = 10000;
 
-AdapterIdentity identityWithVersion(quint16 bcd)
-{
-    AdapterIdentity id;
-    id.bcdDevice = bcd;
-    return id;
-}
-
-QString versionText(quint16 bcd) { return QStringLiteral("%1.%2").arg(bcd >> 8).arg(bcd & 0xFF); }
 } // namespace
 
 class TestRealUsb : public QObject {
@@ -121,90 +116,6 @@ private slots:
         }
     }
 
-    void startsWithoutAdapterThenFollowsPlugAndPull()
-    {
-        loadLink();
-        QVERIFY(!link->Connected());
-        QVERIFY(log.events.isEmpty());
-
-        VirtualAdapter *a = addAdapter();
-        testbed->plug(*a);
-        QTRY_COMPARE_WITH_TIMEOUT(log.events, QStringList{"connected"}, kNoticeWaitMs);
-        QVERIFY(link->Connected());
-        QCOMPARE(log.versionsSeen.first(), QStringLiteral("1.4"));
-        QCOMPARE(log.stringsSeen.first(), (QStringList{"www.rzt.pl", "RZT-USBasp", "VIRT-0001"}));
-
-        testbed->pull(*a);
-        QTRY_COMPARE_WITH_TIMEOUT(log.events, (QStringList{"connected", "disconnected"}), kNoticeWaitMs);
-        QVERIFY(!link->Connected());
-        QVERIFY(log.versionsSeen.last().isEmpty());
-        QVERIFY(!link->DevWrite(arSpiOpen, 0, 0, 0));
-
-        testbed->plug(*a);
-        QTRY_COMPARE_WITH_TIMEOUT(log.events.size(), 3, kNoticeWaitMs);
-        QCOMPARE(log.events.last(), QStringLiteral("connected"));
-        QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 0));
-    }
-
-    void connectedAtLoadRaisesEventInsideLoaded()
-    {
-        QVERIFY(plugAndHear(addAdapter()));
-        link = std::make_unique<TZqLibUSB>(nullptr, usb.get());
-        log.attach(*link);
-        QVERIFY(log.events.isEmpty());
-        link->Loaded();
-        QCOMPARE(log.events, QStringList{"connected"});
-    }
-
-    void firstAdapterInBusOrderIsOpened()
-    {
-        VirtualAdapter *onBus2 = addAdapter(identityWithVersion(0x0300));
-        onBus2->setBusnum(2);
-        QVERIFY(plugAndHear(onBus2));
-        QVERIFY(plugAndHear(addAdapter(identityWithVersion(0x0101))));
-        QVERIFY(plugAndHear(addAdapter(identityWithVersion(0x0102))));
-        loadLink();
-
-        // The library's own order, whatever its directory scan made of it.
-        VirtualAdapter *first = nullptr;
-        for (usb_bus *bus = usb->getBusses(); bus && !first; bus = bus->next)
-            for (struct usb_device *dev = bus->devices; dev && !first; dev = dev->next)
-                for (const auto &a : adapters)
-                    if (dev->descriptor.idVendor == 0x16C0 && dev->descriptor.bcdDevice == a->identity().bcdDevice)
-                        first = a.get();
-        QVERIFY(first);
-        QCOMPARE(link->DeviceVersion(), versionText(first->identity().bcdDevice));
-        QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 0));
-        for (const auto &a : adapters)
-            QCOMPARE(a->log().records().size(), size_t(a.get() == first ? 1 : 0));
-    }
-
-    void releaseNumberIsPlainDecimal_data()
-    {
-        QTest::addColumn<int>("bcd");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("0x0110") << 0x0110 << "1.16";
-        QTest::newRow("0x0200") << 0x0200 << "2.0";
-    }
-    void releaseNumberIsPlainDecimal()
-    {
-        QFETCH(int, bcd);
-        QVERIFY(plugAndHear(addAdapter(identityWithVersion(quint16(bcd)))));
-        loadLink();
-        QTEST(link->DeviceVersion(), "text");
-    }
-
-    // Through real string descriptors (UTF-16, language table at index 0) and
-    // libusb's usb_get_string_simple.
-    void descriptorStringsAreFiltered()
-    {
-        AdapterIdentity id;
-        id.strings = {"X", "   ", "", "\t\x01", " A ", "RZT-USBasp"};
-        QVERIFY(plugAndHear(addAdapter(id)));
-        loadLink();
-        QCOMPARE(link->InfStrings(), (QStringList{" A ", "RZT-USBasp"}));
-    }
-
     void transferIsOneUsbfsControlWithTheLinksTimeout_data()
     {
         QTest::addColumn<bool>("in");
@@ -292,50 +203,6 @@ private slots:
         QVERIFY(link->Connected());
     }
 
-    void pulledBetweenTwoTransfers()
-    {
-        VirtualAdapter *a = addAdapter();
-        QVERIFY(plugAndHear(a));
-        loadLink();
-        a->pullAfterTransfers(1);
-        QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 1));
-        QVERIFY(!link->DevWrite(arSpiOpen, 0, 0, 1));
-        QTRY_COMPARE_WITH_TIMEOUT(log.events, (QStringList{"connected", "disconnected"}), kNoticeWaitMs);
-        QVERIFY(!link->Connected());
-    }
-
-    void otherDevicesComingAndGoingLeaveAdapterAlone()
-    {
-        QVERIFY(plugAndHear(addAdapter()));
-        loadLink();
-        AdapterIdentity mouse;
-        mouse.vid = 0x046D;
-        mouse.pid = 0xC077;
-        VirtualAdapter *m = addAdapter(mouse);
-        QSignalSpy notices(usb.get(), &UsbBackend::deviceChanged);
-        testbed->plug(*m);
-        testbed->pull(*m);
-        QTRY_COMPARE_WITH_TIMEOUT(notices.count(), 2, kNoticeWaitMs);
-        QCOMPARE(log.events, QStringList{"connected"});
-        QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 0));
-    }
-
-    void pullingTheOtherAdapterLeavesOpenOneAlone()
-    {
-        VirtualAdapter *x = addAdapter(identityWithVersion(0x0101));
-        VirtualAdapter *y = addAdapter(identityWithVersion(0x0102));
-        QVERIFY(plugAndHear(x));
-        QVERIFY(plugAndHear(y));
-        loadLink();
-        VirtualAdapter *opened = link->DeviceVersion() == QLatin1String("1.1") ? x : y;
-        QSignalSpy notices(usb.get(), &UsbBackend::deviceChanged);
-        testbed->pull(*(opened == x ? y : x));
-        QTRY_COMPARE_WITH_TIMEOUT(notices.count(), 1, kNoticeWaitMs);
-        QCOMPARE(log.events, QStringList{"connected"});
-        QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 0));
-        QCOMPARE(opened->log().records().size(), size_t(1));
-    }
-
     // libusb 0.1 falls back to a read-only handle on a node the user may not
     // write; every transfer on it would fail while the link said "connected".
     void nodeWithoutWriteAccessIsReportedNotConnected()
@@ -375,5 +242,11 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRealUsb)
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    TestRealUsb realUsb;
+    LinkScenarios scenarios(UmockTestBus::factory());
+    return RunTests(argc, argv, {&realUsb, &scenarios});
+}
 #include "tst_realusb.moc"
