@@ -32,6 +32,8 @@ void SimBackend::pull(VirtualAdapter *adapter)
     announce(adapter, DeviceNotice::Removal);
 }
 
+void SimBackend::pullUnheard(VirtualAdapter *adapter) { adapter->unplug(); }
+
 // Queued, as the platform's notices arrive through the event loop and never
 // inside a transfer.
 void SimBackend::announce(VirtualAdapter *adapter, DeviceNotice::Kind kind)
@@ -104,7 +106,16 @@ usb_dev_handle *SimBackend::open(struct usb_device *dev)
     return nullptr;
 }
 
-int SimBackend::close(usb_dev_handle *handle) { return FHandles.erase(handle) ? 0 : -EBADF; }
+int SimBackend::close(usb_dev_handle *handle)
+{
+    const auto it = FHandles.find(handle);
+    if (it == FHandles.end())
+        return -EBADF;
+    if (it->second->adapter->takeCloseFailure())
+        return -EIO;
+    FHandles.erase(it);
+    return 0;
+}
 
 // A handle outlives its device: after a pull (even once plugged again) it stays dead.
 VirtualAdapter *SimBackend::liveAdapter(usb_dev_handle *handle) const

@@ -20,6 +20,9 @@ public:
     VirtualAdapter *addAdapter(std::unique_ptr<Firmware> firmware, AdapterIdentity identity = {});
     void plug(VirtualAdapter *adapter);
     void pull(VirtualAdapter *adapter);
+    // A pull whose removal notice never comes, as when the platform drops
+    // notices (udev's socket overflowing).
+    void pullUnheard(VirtualAdapter *adapter);
     const std::vector<std::unique_ptr<VirtualAdapter>> &adapters() const { return FAdapters; }
     int openHandles() const { return int(FHandles.size()); }
 

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <utility>
 #include <usb.h>
 #include <vector>
 
@@ -47,6 +48,9 @@ public:
     // The adapter is pulled right after this many more transfers.
     void pullAfterTransfers(int count) { FPullCountdown = count; }
     void setLatencyUs(int us) { FLatencyUs = us; }
+    // The next close of a handle on this adapter reports an error (-EIO).
+    void failNextClose() { FCloseFails = true; }
+    bool takeCloseFailure() { return std::exchange(FCloseFails, false); }
     void setBusnum(int busnum) { FBusnum = busnum; }
 
     // libusb 0.1's usb_get_string_simple as the adapter would answer it.
@@ -78,6 +82,7 @@ private:
     int FTimeoutCount = 0;
     int FPullCountdown = -1;
     int FLatencyUs = 0;
+    bool FCloseFails = false;
 };
 
 } // namespace sim

@@ -15,6 +15,20 @@ int propertyNumber(udev_device *device, const char *name, int base)
     const int n = QByteArray(value).toInt(&ok, base);
     return ok ? n : -1;
 }
+
+// A vendor or product number is four hex digits; anything wider is no USB identifier.
+int identifierNumber(const QByteArray &text)
+{
+    bool ok = false;
+    const uint n = text.toUInt(&ok, 16);
+    return (ok && n <= 0xFFFF) ? int(n) : -1;
+}
+
+int identifierProperty(udev_device *device, const char *name)
+{
+    const char *value = udev_device_get_property_value(device, name);
+    return value ? identifierNumber(value) : -1;
+}
 } // namespace
 
 // Listens to the "udev" source, so a node's permissions are already applied
@@ -69,19 +83,20 @@ bool UdevMonitor::noticeFromDevice(udev_device *device, DeviceNotice &notice)
         notice.kind = DeviceNotice::Removal;
     else
         return false;
-    const int vid = propertyNumber(device, "ID_VENDOR_ID", 16);
-    const int pid = propertyNumber(device, "ID_MODEL_ID", 16);
+    int vid = identifierProperty(device, "ID_VENDOR_ID");
+    int pid = identifierProperty(device, "ID_MODEL_ID");
     // PRODUCT is "vid/pid/bcd" in hexadecimal and is there even without udev's usb-id builtin.
     if (vid < 0 || pid < 0) {
         const QList<QByteArray> product = QByteArray(udev_device_get_property_value(device, "PRODUCT")).split('/');
         if (product.size() < 2)
             return false;
-        notice.vid = quint16(product[0].toUInt(nullptr, 16));
-        notice.pid = quint16(product[1].toUInt(nullptr, 16));
-    } else {
-        notice.vid = quint16(vid);
-        notice.pid = quint16(pid);
+        vid = identifierNumber(product[0]);
+        pid = identifierNumber(product[1]);
     }
+    if (vid < 0 || pid < 0)
+        return false;
+    notice.vid = quint16(vid);
+    notice.pid = quint16(pid);
     notice.busnum = propertyNumber(device, "BUSNUM", 10);
     notice.devnum = propertyNumber(device, "DEVNUM", 10);
     return true;

@@ -81,7 +81,8 @@ int TZqLibUSB::Transfer(std::uint8_t requestType, int bRequest, int wValue, int 
 {
     if (!FBackend || !FUSBdev.handle)
         return -1;
-    if (wLength < 0 || offset < 0 || qint64(offset) + wLength > DevBuffer.size())
+    // wLength is 16 bits on the wire: a longer one would be cut, not refused, by the library.
+    if (wLength < 0 || wLength > 0xFFFF || offset < 0 || qint64(offset) + wLength > DevBuffer.size())
         return -EINVAL;
     return FBackend->controlMsg(FUSBdev.handle, requestType, bRequest, wValue, wIndex, DevBuffer.data() + offset,
                                 wLength, kTransferTimeoutMs);
@@ -152,9 +153,9 @@ void TZqLibUSB::SetNewVidPid()
 void TZqLibUSB::Close()
 {
     DoDisconnected();
-    FConnected = false;
     if (FBackend)
-        CloseUSBDev(*FBackend, FUSBdev);
+        ForgetHandle();
+    FConnected = false;
 }
 
 void TZqLibUSB::ConnectSequence()
@@ -164,18 +165,24 @@ void TZqLibUSB::ConnectSequence()
     Search();
 }
 
-// An open handle is closed before a new search rather than leaked.
+// An open handle is closed before a new search rather than leaked, and an
+// open adapter given up that way is reported lost whatever the search finds.
 void TZqLibUSB::Search()
 {
     if (!FBackend)
         return;
+    const bool wasConnected = FConnected;
     ForgetHandle();
+    if (wasConnected)
+        DoDisconnected();
     FConnected = OpenUSBDev(*FBackend, FUSBdev);
     if (!FConnected) {
         if (FUSBdev.dev && FBackend->lastOpenError() == EACCES)
             DoAccessDenied();
         return;
     }
+    FOpenBusnum = UsbBackend::busNumber(FUSBdev.dev);
+    FOpenDevnum = UsbBackend::deviceNumber(FUSBdev.dev);
     ReadDeviceInfo();
     DoConnected();
 }
@@ -186,6 +193,16 @@ void TZqLibUSB::ForgetHandle()
         CloseUSBDev(*FBackend, FUSBdev);
     FUSBdev.handle = nullptr;
     FConnected = false;
+    FOpenBusnum = FOpenDevnum = -1;
+}
+
+// Numbers the platform could not tell count as still there: staying with a
+// working adapter is the safe side.
+bool TZqLibUSB::OpenAdapterPresent() const
+{
+    if (FOpenBusnum < 0 || FOpenDevnum < 0)
+        return true;
+    return USBDevPresent(*FBackend, FOpenBusnum, FOpenDevnum);
 }
 
 void TZqLibUSB::ReadDeviceInfo()
@@ -227,29 +244,36 @@ void TZqLibUSB::DoAccessDenied()
 }
 
 // Other USB devices (a mouse, a second adapter) coming and going leave the
-// open adapter alone.
+// open adapter alone. The open adapter's numbers were taken when it was
+// opened: its record may be gone from the library's lists by now.
 bool TZqLibUSB::IsOurDevice(const DeviceNotice &notice) const
 {
     if (notice.vid != FUSBdev.VID || notice.pid != FUSBdev.PID)
         return false;
-    if (notice.kind == DeviceNotice::Arrival || !FUSBdev.handle || !FUSBdev.dev)
+    if (notice.kind == DeviceNotice::Arrival || !FUSBdev.handle)
         return true;
-    const int bus = UsbBackend::busNumber(FUSBdev.dev);
-    const int dev = UsbBackend::deviceNumber(FUSBdev.dev);
-    const bool known = notice.busnum >= 0 && notice.devnum >= 0 && bus >= 0 && dev >= 0;
-    return !known || (notice.busnum == bus && notice.devnum == dev);
+    const bool known = notice.busnum >= 0 && notice.devnum >= 0 && FOpenBusnum >= 0 && FOpenDevnum >= 0;
+    return !known || (notice.busnum == FOpenBusnum && notice.devnum == FOpenDevnum);
 }
 
 void TZqLibUSB::HandleDeviceChange(const DeviceNotice &notice)
 {
     if (!FBackend || !IsOurDevice(notice))
         return;
-    if (notice.kind == DeviceNotice::Arrival) {
-        Search();
+    if (notice.kind == DeviceNotice::Removal) {
+        LoseAdapter();
         return;
     }
+    // 16C0:05DC is shared by many hobby devices: one arriving must not take
+    // the open adapter away, least of all in the middle of a chip write.
+    if (FConnected && OpenAdapterPresent())
+        return;
+    Search();
+}
+
+void TZqLibUSB::LoseAdapter()
+{
     if (FConnected)
         DoDisconnected();
-    CloseUSBDev(*FBackend, FUSBdev);
-    FConnected = false;
+    ForgetHandle();
 }

@@ -71,6 +71,8 @@ private:
     void DoDisconnected();
     void DoAccessDenied();
     void ForgetHandle();
+    void LoseAdapter();
+    bool OpenAdapterPresent() const;
     bool IsOurDevice(const DeviceNotice &notice) const;
 
     QPointer<UsbBackend> FBackend;
@@ -84,4 +86,6 @@ private:
     int FVerMajor = 0;
     QString FDeviceVersion;
     bool FLoaded = false;
+    int FOpenBusnum = -1;
+    int FOpenDevnum = -1;
 };

@@ -29,13 +29,25 @@ bool OpenUSBDev(UsbBackend &usb, TUSBDev &d)
     return false;
 }
 
+// A handle whose close failed is no use either: it is forgotten all the same,
+// so nothing is sent through it again.
 bool CloseUSBDev(UsbBackend &usb, TUSBDev &d)
 {
     if (!d.handle)
         return false;
-    if (usb.close(d.handle) != 0)
-        return false;
+    const bool closed = usb.close(d.handle) == 0;
     d.dev = nullptr;
     d.handle = nullptr;
-    return true;
+    return closed;
+}
+
+bool USBDevPresent(UsbBackend &usb, int busnum, int devnum)
+{
+    usb.findBusses();
+    usb.findDevices();
+    for (usb_bus *bus = usb.getBusses(); bus; bus = bus->next)
+        for (struct usb_device *dev = bus->devices; dev; dev = dev->next)
+            if (UsbBackend::busNumber(dev) == busnum && UsbBackend::deviceNumber(dev) == devnum)
+                return true;
+    return false;
 }

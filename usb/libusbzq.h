@@ -17,3 +17,5 @@ struct TUSBDev {
 void InitUSBDev(UsbBackend &usb, TUSBDev &d);
 bool OpenUSBDev(UsbBackend &usb, TUSBDev &d);
 bool CloseUSBDev(UsbBackend &usb, TUSBDev &d);
+// Whether a device with these numbers is on the bus now (the library's lists are refreshed).
+bool USBDevPresent(UsbBackend &usb, int busnum, int devnum);

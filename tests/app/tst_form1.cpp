@@ -139,6 +139,45 @@ private slots:
         QTRY_COMPARE(form->StatusPanel0->text(), QStringLiteral("RZT-USBasp connected"));
     }
 
+    // Another 16C0:05DC device plugged in while the program works through the
+    // adapter: the work goes on with the adapter it began on, though the
+    // newcomer comes first in bus order.
+    void secondAdapterDuringARunLeavesTheFirstWorking()
+    {
+        adapter->setBusnum(2);
+        usb->plug(adapter);
+        QCoreApplication::processEvents();
+        auto form = shownForm();
+        VirtualAdapter *second = usb->addAdapter(std::make_unique<EchoFirmware>());
+        int done = 0;
+        for (int i = 0; i < 200; ++i) {
+            if (i == 100)
+                usb->plug(second);
+            done += form->ZqLibUSB1->DevWrite(arSpiWriteByte, i, 0, 0);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(done, 200);
+        QCOMPARE(adapter->log().records().size(), size_t(200));
+        QVERIFY(second->log().records().empty());
+        QCOMPARE(form->StatusPanel0->text(), QStringLiteral("RZT-USBasp connected"));
+    }
+
+    // The adapter went without a removal notice; the device that arrives next
+    // cannot be opened: the status must not go on saying "connected".
+    void lostAdapterAndFailedReopenShowNotConnected()
+    {
+        usb->plug(adapter);
+        QCoreApplication::processEvents();
+        auto form = shownForm();
+        QCOMPARE(form->StatusPanel0->text(), QStringLiteral("RZT-USBasp connected"));
+        usb->pullUnheard(adapter);
+        VirtualAdapter *second = usb->addAdapter(std::make_unique<EchoFirmware>());
+        second->setRefuseOpen(true);
+        usb->plug(second);
+        QTRY_COMPARE(form->StatusPanel0->text(), QStringLiteral("RZT-USBasp not connected"));
+        QVERIFY(!form->ZqLibUSB1->Connected());
+    }
+
     void accessDeniedKeepsNotConnectedAndHintsOnce()
     {
         adapter->setAccessDenied(true);

@@ -176,3 +176,18 @@ void LinkScenarios::pullingTheOtherAdapterLeavesOpenOneAlone()
     QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 0));
     QCOMPARE(opened->log().records().size(), size_t(1));
 }
+
+// libusb would send the low 16 bits of a longer length and report success.
+void LinkScenarios::lengthBeyondSixteenBitsIsRefusedUnsent()
+{
+    VirtualAdapter *a = bus->addAdapter();
+    QVERIFY(bus->plug(a));
+    makeLink();
+    link->SetBufferSize(65634);
+    link->Loaded();
+    QVERIFY(!link->DevWrite(arI2CWrite, 0xA8, 0, 65600));
+    QVERIFY(!link->DevRead(arI2CRead, 0xA8, 0, 65536));
+    QVERIFY(a->log().records().empty());
+    QVERIFY(link->DevWrite(arI2CWrite, 0xA8, 0, 300));
+    QCOMPARE(a->log().records().size(), size_t(1));
+}

@@ -26,6 +26,7 @@ private slots:
     void pulledBetweenTwoTransfers();
     void otherDevicesComingAndGoingLeaveAdapterAlone();
     void pullingTheOtherAdapterLeavesOpenOneAlone();
+    void lengthBeyondSixteenBitsIsRefusedUnsent();
 
 private:
     void makeLink();

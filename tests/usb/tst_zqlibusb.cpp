@@ -12,6 +12,13 @@
 using namespace sim;
 
 namespace {
+AdapterIdentity identityWithVersion(quint16 bcd)
+{
+    AdapterIdentity id;
+    id.bcdDevice = bcd;
+    return id;
+}
+
 void settle() { QCoreApplication::processEvents(); }
 } // namespace
 
@@ -315,10 +322,66 @@ private slots:
         QCOMPARE(usb->openHandles(), 1);
         link->SetNewVidPid();
         QCOMPARE(usb->openHandles(), 1);
-        usb->plug(addAdapter()); // an arrival while connected searches again
-        settle();
-        QCOMPARE(usb->openHandles(), 1);
         QVERIFY(link->Connected());
+    }
+
+    // 16C0:05DC is shared by many hobby devices; the second one is first in
+    // bus order, so a new search would take it instead.
+    void arrivalWhileConnectedLeavesOpenAdapterAlone()
+    {
+        VirtualAdapter *first = addAdapter(identityWithVersion(0x0101));
+        first->setBusnum(2);
+        usb->plug(first);
+        settle();
+        loadLink();
+        VirtualAdapter *second = addAdapter(identityWithVersion(0x0102));
+        usb->plug(second);
+        settle();
+        QCOMPARE(log.events, QStringList{"connected"});
+        QCOMPARE(link->DeviceVersion(), QStringLiteral("1.1"));
+        QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 0));
+        QCOMPARE(first->log().records().size(), size_t(1));
+        QVERIFY(second->log().records().empty());
+        QCOMPARE(usb->openHandles(), 1);
+    }
+
+    // The adapter went without its removal being heard; the next arrival
+    // finds it gone and searches. Losing it is reported whatever that finds.
+    void adapterLostUnheardIsReportedAtTheNextSearch_data()
+    {
+        QTest::addColumn<bool>("newcomerOpens");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("newcomer opens") << true << QStringList{"connected", "disconnected", "connected"};
+        QTest::newRow("newcomer refuses") << false << QStringList{"connected", "disconnected"};
+    }
+    void adapterLostUnheardIsReportedAtTheNextSearch()
+    {
+        QFETCH(bool, newcomerOpens);
+        VirtualAdapter *a = addAdapter();
+        usb->plug(a);
+        settle();
+        loadLink();
+        usb->pullUnheard(a);
+        VirtualAdapter *b = addAdapter();
+        b->setRefuseOpen(!newcomerOpens);
+        usb->plug(b);
+        settle();
+        QTEST(log.events, "events");
+        QCOMPARE(link->Connected(), newcomerOpens);
+        QCOMPARE(usb->openHandles(), newcomerOpens ? 1 : 0);
+    }
+
+    void handleWhoseCloseFailedIsForgotten()
+    {
+        VirtualAdapter *a = addAdapter();
+        usb->plug(a);
+        settle();
+        loadLink();
+        a->failNextClose();
+        link->Close();
+        QVERIFY(!link->Connected());
+        QVERIFY(!link->DevWrite(arSpiOpen, 0, 0, 0));
+        QVERIFY(a->log().records().empty());
     }
 
     void closeGivesAdapterUpAndClearsConnected()
