@@ -45,6 +45,10 @@ bool IsAllowedUpdateUrl(const QUrl &url, QString *refusal)
 {
     if (!url.isValid() || url.isRelative() || url.host().isEmpty())
         return Refuse(refusal, QStringLiteral("\"%1\" is not a web address").arg(url.toString()));
+    // "https://www.rzt.pl@other.example/" reads as one host and opens another.
+    if (!url.userInfo().isEmpty())
+        return Refuse(refusal, QStringLiteral("%1 carries a user name, which hides the real host %2")
+                                   .arg(url.toString(QUrl::RemovePassword), url.host()));
     if (url.scheme() == kHttps)
         return true;
     if (url.scheme() == kHttp && IsLoopbackUrl(url))

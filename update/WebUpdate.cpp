@@ -28,6 +28,12 @@ int HttpStatus(QNetworkReply *reply) { return reply->attribute(QNetworkRequest::
 // ours, and ends up in a tooltip.
 QString HttpFault(int status) { return QStringLiteral("the server answered HTTP %1").arg(status); }
 
+QString NetworkFault(QNetworkReply *reply)
+{
+    const QString text = reply->errorString();
+    return text.isEmpty() ? QStringLiteral("the download failed (network error %1)").arg(int(reply->error())) : text;
+}
+
 } // namespace
 
 TWebUpdate::TWebUpdate(QObject *AOwner)
@@ -80,8 +86,13 @@ void TWebUpdate::StartRequest(const QUrl &url)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Brindle/%1").arg(FRunningVersion));
+    // Asked for plainly, an answer cannot inflate behind the size limit's back.
+    request.setRawHeader("Accept-Encoding", "identity");
     FBody.clear();
     FReply = FManager->get(request);
+    // The network thread stops reading once this much waits unread.
+    FReply->setReadBufferSize(FMaxResponseBytes + 1);
+    connect(FReply, &QNetworkReply::metaDataChanged, this, &TWebUpdate::ReplyMetaData);
     connect(FReply, &QNetworkReply::readyRead, this, &TWebUpdate::ReplyReadyRead);
     connect(FReply, &QNetworkReply::finished, this, &TWebUpdate::ReplyFinished);
 }
@@ -100,11 +111,29 @@ void TWebUpdate::FollowRedirect(const QUrl &target)
     StartRequest(target);
 }
 
+QString TWebUpdate::TooLarge() const
+{
+    return QStringLiteral("the update file is larger than %1 bytes").arg(FMaxResponseBytes);
+}
+
+// Refused on the head alone, before a byte of the body is read.
+void TWebUpdate::ReplyMetaData()
+{
+    const QByteArray encoding = FReply->rawHeader("Content-Encoding").trimmed().toLower();
+    if (!encoding.isEmpty() && encoding != "identity")
+        return Fail(QStringLiteral("the server sent a %1-encoded answer, which was not asked for")
+                        .arg(QString::fromLatin1(encoding.left(32))));
+    const QVariant length = FReply->header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && length.toLongLong() > FMaxResponseBytes)
+        Fail(TooLarge());
+}
+
+// Never more than one byte past the limit is held.
 void TWebUpdate::ReplyReadyRead()
 {
-    FBody += FReply->readAll();
+    FBody += FReply->read(FMaxResponseBytes + 1 - FBody.size());
     if (FBody.size() > FMaxResponseBytes)
-        Fail(QStringLiteral("the update file is larger than %1 bytes").arg(FMaxResponseBytes));
+        Fail(TooLarge());
 }
 
 void TWebUpdate::ReplyFinished()
@@ -116,7 +145,7 @@ void TWebUpdate::ReplyFinished()
     if (status != 0 && status != 200)
         return Fail(HttpFault(status));
     if (FReply->error() != QNetworkReply::NoError)
-        return Fail(FReply->errorString());
+        return Fail(NetworkFault(FReply));
     ReplyReadyRead();
     if (FState != usChecking)
         return;

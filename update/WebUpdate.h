@@ -70,6 +70,8 @@ private:
     void StartChecking();
     void StartRequest(const QUrl &url);
     void FollowRedirect(const QUrl &target);
+    void ReplyMetaData();
+    QString TooLarge() const;
     void ReplyReadyRead();
     void ReplyFinished();
     void TimeLimitReached();
