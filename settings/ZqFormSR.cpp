@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QSettings>
 
+#include <algorithm>
+
 namespace {
 
 // The "maximized" value: the window state when the position was saved.
@@ -67,6 +69,29 @@ QRect PrimaryScreenRect()
     return screen ? screen->geometry() : QRect();
 }
 
+QRect PrimaryWorkArea()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+// Enough of the window to see it and take hold of it.
+constexpr int kMinVisible = 48;
+
+bool ReachableOnSomeScreen(const QRect &frame)
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return true;
+    for (const QScreen *screen : screens) {
+        const QRect seen = screen->availableGeometry().intersected(frame);
+        if (seen.width() >= std::min(kMinVisible, frame.width()) &&
+            seen.height() >= std::min(kMinVisible, frame.height()))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 TZqFormSR::TZqFormSR(QWidget *AOwner) : QObject(AOwner), FMasterForm(AOwner)
@@ -117,18 +142,26 @@ void TZqFormSR::RestorePos()
 }
 
 // Width and Height are the client size, Left and Top the frame's position,
-// the same pair QWidget::resize() and move() take back.
+// the same pair QWidget::resize() and move() take back. A stored place is a
+// wish, not an order: the window never outgrows the primary screen's work
+// area, and one that would land where no screen shows it comes up centred.
 void TZqFormSR::ApplyBounds(const QSettings *store)
 {
     QWidget &form = *FMasterForm;
-    if (!FRestoreOnlyPosition) {
-        form.resize(ReadStoredInt(store, QStringLiteral("Width"), form.width()),
-                    ReadStoredInt(store, QStringLiteral("Height"), form.height()));
-    }
+    QSize size = form.size();
+    if (!FRestoreOnlyPosition)
+        size = QSize(ReadStoredInt(store, QStringLiteral("Width"), size.width()),
+                     ReadStoredInt(store, QStringLiteral("Height"), size.height()));
+    const QRect area = PrimaryWorkArea();
+    if (!area.isEmpty())
+        size = size.boundedTo(area.size());
+    form.resize(size);
     const QRect screen = PrimaryScreenRect();
-    const int top = ReadStoredInt(store, QStringLiteral("Top"), screen.y() + (screen.height() - form.height()) / 2);
-    const int left = ReadStoredInt(store, QStringLiteral("Left"), screen.x() + (screen.width() - form.width()) / 2);
-    form.move(left, top);
+    const QPoint centred(screen.x() + (screen.width() - form.width()) / 2,
+                         screen.y() + (screen.height() - form.height()) / 2);
+    const QPoint stored(ReadStoredInt(store, QStringLiteral("Left"), centred.x()),
+                        ReadStoredInt(store, QStringLiteral("Top"), centred.y()));
+    form.move(ReachableOnSomeScreen(QRect(stored, form.size())) ? stored : centred);
 }
 
 void TZqFormSR::SavePos()

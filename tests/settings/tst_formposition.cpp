@@ -35,6 +35,8 @@ private slots:
     void damagedStoreFallsBackAndIsRewritten_data();
     void damagedStoreFallsBackAndIsRewritten();
     void unreadableStoreNeverFails();
+    void hostileBoundsAreTamed_data();
+    void hostileBoundsAreTamed();
 
 private:
     static QPoint CentredPosition(QSize size);
@@ -346,4 +348,37 @@ void TestFormPosition::unreadableStoreNeverFails()
 }
 
 BRINDLE_SETTINGS_TEST(TestFormPosition)
+void TestFormPosition::hostileBoundsAreTamed_data()
+{
+    QTest::addColumn<QVariantMap>("stored");
+    QTest::addColumn<bool>("keepsPlace");
+    QTest::newRow("largest size") << QVariantMap{{"Width", "2147483647"}, {"Height", "2147483647"}} << false;
+    QTest::newRow("far left") << QVariantMap{{"Left", "-30000"}, {"Top", "40"}} << false;
+    QTest::newRow("far down") << QVariantMap{{"Left", "40"}, {"Top", "30000"}} << false;
+    QTest::newRow("just past the right edge") << QVariantMap{{"Left", "2000"}, {"Top", "40"}} << false;
+    QTest::newRow("mostly off the left, still reachable") << QVariantMap{{"Left", "-200"}, {"Top", "40"}} << true;
+}
+
+// The size is kept within the work area, a window where no screen shows it
+// comes up centred, and what was used is what is saved.
+void TestFormPosition::hostileBoundsAreTamed()
+{
+    QFETCH(QVariantMap, stored);
+    QFETCH(bool, keepsPlace);
+    sandbox->Seed("Form1", stored);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QRect used;
+    {
+        TestForm t;
+        t.form.show();
+        const QSize size = t.probe->sizeAtShow;
+        QVERIFY(size.width() <= area.width() && size.height() <= area.height());
+        const QPoint wanted(stored.value("Left", -1).toInt(), stored.value("Top", -1).toInt());
+        QCOMPARE(t.probe->positionAtShow, keepsPlace ? wanted : CentredPosition(size));
+        used = QRect(t.probe->positionAtShow, size);
+        t.form.close();
+    }
+    VerifyStoredBounds("Form1", used);
+}
+
 #include "tst_formposition.moc"
