@@ -1,6 +1,6 @@
 #pragma once
 // The update description file: UTF-8 text of key=value lines, described in
-// README-update.md.
+// the README (section "Update check").
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
