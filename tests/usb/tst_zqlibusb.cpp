@@ -190,6 +190,17 @@ private slots:
         QCOMPARE(link->InfStrings(), (QStringList{" A ", "RZT-USBasp"}));
     }
 
+    // Indices 0 to 10 are asked for, and no further.
+    void descriptorStringsUpToIndexTen()
+    {
+        AdapterIdentity id;
+        id.strings = QStringList(8, QString()) + QStringList{"Nine", "Ten", "Eleven"};
+        usb->plug(addAdapter(id));
+        settle();
+        loadLink();
+        QCOMPARE(link->InfStrings(), (QStringList{"Nine", "Ten"}));
+    }
+
     void transfersWithoutHandleFailAndLeaveBufferAlone()
     {
         loadLink();
@@ -366,6 +377,12 @@ private slots:
         QTest::newRow("lower hex") << "$16c0"
                                    << "$16C0"
                                    << "$16C0";
+        QTest::newRow("lower-case 0x") << "0x16c0"
+                                       << "0X16C0"
+                                       << "0X16C0";
+        QTest::newRow("upper-case 0X") << "0X16c0"
+                                       << "0X16C0"
+                                       << "0X16C0";
         QTest::newRow("decimal") << "5824"
                                  << "5824"
                                  << "5824";
@@ -401,6 +418,28 @@ private slots:
         QVERIFY(!link->Connected());
         link->SetNewVidPid();
         QCOMPARE(log.events, (QStringList{"disconnected", "connected"}));
+        QVERIFY(link->Connected());
+    }
+
+    // The text is stored in upper case and converted again by the search.
+    void identifierFormsFindTheAdapter_data()
+    {
+        QTest::addColumn<QString>("pid");
+        QTest::newRow("$ lower case") << "$05dd";
+        QTest::newRow("0x lower case") << "0x05dd";
+        QTest::newRow("0X upper case") << "0X05DD";
+        QTest::newRow("decimal") << "1501";
+    }
+    void identifierFormsFindTheAdapter()
+    {
+        QFETCH(QString, pid);
+        AdapterIdentity other;
+        other.pid = 0x05DD;
+        usb->plug(addAdapter(other));
+        settle();
+        loadLink();
+        link->SetPID(pid);
+        link->SetNewVidPid();
         QVERIFY(link->Connected());
     }
 
@@ -441,6 +480,28 @@ private slots:
         settle();
         QVERIFY(link->Connected());
         QVERIFY(link->DevWrite(arSpiOpen, 0, 0, 0));
+    }
+
+    // The platform names devices by decimal numbers written with leading
+    // zeros ("012"); read as hexadecimal, device 12 would not be the one
+    // pulled, while device 2 reads the same either way.
+    void removalOfDeviceTwelve()
+    {
+        VirtualAdapter *filler = addAdapter();
+        for (int devnum = 2; devnum < 12; ++devnum) {
+            usb->plug(filler);
+            usb->pull(filler);
+        }
+        VirtualAdapter *a = addAdapter();
+        usb->plug(a);
+        settle();
+        QCOMPARE(a->devnum(), 12);
+        QCOMPARE(QByteArray(a->record()->filename), QByteArray("012"));
+        loadLink();
+        usb->pull(a);
+        settle();
+        QCOMPARE(log.events, (QStringList{"connected", "disconnected"}));
+        QVERIFY(!link->Connected());
     }
 
     void newSearchClosesOpenHandle()
