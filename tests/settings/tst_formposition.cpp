@@ -17,6 +17,7 @@ private slots:
     void init();
     void cleanup();
 
+    void screenIsTheOneAskedFor();
     void firstRunKeepsDesignedSizeCentred();
     void restartRestoresPositionAndSize();
     void storedWindowState_data();
@@ -68,6 +69,18 @@ void TestFormPosition::VerifyStoredBounds(const QString &group, QRect frame)
     QCOMPARE(store->value("Top").toString(), QString::number(frame.y()));
     QCOMPARE(store->value("Width").toString(), QString::number(frame.width()));
     QCOMPARE(store->value("Height").toString(), QString::number(frame.height()));
+}
+
+// The placement tests run on a square and on a wide screen; a screen setting
+// the platform ignored would leave them all on its square default.
+void TestFormPosition::screenIsTheOneAskedFor()
+{
+    const QByteArray asked = qgetenv("BRINDLE_TEST_SCREEN");
+    if (asked.isEmpty())
+        QSKIP("no screen size given in BRINDLE_TEST_SCREEN");
+    const QList<QByteArray> size = asked.split('x');
+    QCOMPARE(size.size(), 2);
+    QCOMPARE(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, size[0].toInt(), size[1].toInt()));
 }
 
 void TestFormPosition::firstRunKeepsDesignedSizeCentred()

@@ -204,6 +204,59 @@ private slots:
         QCOMPARE(oled.registers().page, 7);
     }
 
+    // Past column 127 the pointer goes back to the start column set with
+    // 00..0F and 10..17, on the same page.
+    void pageModeWrapsToItsStartColumn()
+    {
+        SimBench bench;
+        initialise(bench);
+        const Ssd1306 &oled = *bench.firmware().oled();
+        for (std::uint8_t c : {0x20, 0x02, 0xB2, 0x0C, 0x17})
+            bench.oledCommand(c); // page mode, page 2, column 0x7C
+        QCOMPARE(bench.write(103, 0x78, 0x40, "ABCDEF"), 6);
+        QCOMPARE(oled.ram(2, 127 - 0x7C), std::uint8_t('E'));
+        QCOMPARE(oled.ram(2, 127 - 0x7D), std::uint8_t('F'));
+        QCOMPARE(oled.ram(2, 127 - 0x7E), std::uint8_t('C'));
+        QCOMPARE(oled.ram(2, 127 - 0x7F), std::uint8_t('D'));
+        QCOMPARE(oled.ram(2, 127 - 0x00), std::uint8_t(0));
+        QCOMPARE(oled.ram(3, 127 - 0x7C), std::uint8_t(0));
+        QCOMPARE(oled.registers().page, 2);
+        QCOMPARE(oled.registers().column, 0x7E);
+    }
+
+    // A RAM full of FF lights the rows the multiplex ratio + 1 drives; the
+    // set-up's A8 loses its argument to D9, so all 64 stay on. Ratios 0..14
+    // are invalid and change nothing.
+    void multiplexRatioLightsRows_data()
+    {
+        QTest::addColumn<QByteArray>("commands"); // sent after the initialisation
+        QTest::addColumn<int>("rows");
+        QTest::newRow("after the set-up") << QByteArray() << 64;
+        QTest::newRow("A8 1F") << QByteArray("\xA8\x1F") << 32;
+        QTest::newRow("A8 0F, the fewest") << QByteArray("\xA8\x0F") << 16;
+        QTest::newRow("A8 0E, invalid") << QByteArray("\xA8\x0E") << 64;
+    }
+    void multiplexRatioLightsRows()
+    {
+        QFETCH(QByteArray, commands);
+        QFETCH(int, rows);
+        SimBench bench;
+        initialise(bench);
+        for (char c : commands)
+            bench.oledCommand(std::uint8_t(c));
+        QCOMPARE(sendFrame(bench, QByteArray(1024, '\xFF')), 1024);
+        const PanelImage glass = bench.firmware().oled()->glass();
+        int fullRows = 0;
+        for (int y = 0; y < PanelImage::Height; ++y) {
+            int lit = 0;
+            for (int x = 0; x < PanelImage::Width; ++x)
+                lit += glass.pixel(x, y) ? 1 : 0;
+            fullRows += lit == PanelImage::Width ? 1 : 0;
+        }
+        QCOMPARE(fullRows, rows);
+        QCOMPARE(glass.litCount(), rows * PanelImage::Width);
+    }
+
     // Co = 1 control bytes: one command or data byte, then another control byte.
     void singleByteControlBytes()
     {

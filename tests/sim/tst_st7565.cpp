@@ -169,6 +169,28 @@ private slots:
         bench.closeLines();
     }
 
+    // E2 resets addressing and the COM direction but not the ADC direction:
+    // a frame sent afterwards lands as it did before.
+    void resetKeepsAdcDirection_data()
+    {
+        QTest::addColumn<std::uint8_t>("adc");
+        QTest::newRow("ADC reverse") << std::uint8_t(0xA1);
+        QTest::newRow("ADC normal") << std::uint8_t(0xA0);
+    }
+    void resetKeepsAdcDirection()
+    {
+        QFETCH(std::uint8_t, adc);
+        SimBench bench;
+        initialise(bench, adc);
+        bench.openLines(0);
+        bench.lcdCommand(0xE2);
+        bench.closeLines();
+        const St7565 &lcd = *bench.firmware().lcd();
+        QCOMPARE(lcd.registers().adcReverse, adc == 0xA1);
+        sendFrame(bench, testFrame());
+        QCOMPARE(lcd.glass().toFrame(), adc == 0xA1 ? testFrame() : withAdcNormal(testFrame()));
+    }
+
     // The display's /CS is held only while the Microwire chip is not selected.
     void microwireTrafficDoesNotReachTheDisplay()
     {

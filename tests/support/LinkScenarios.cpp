@@ -133,6 +133,16 @@ void LinkScenarios::descriptorStringsAreFiltered()
     QCOMPARE(link->InfStrings(), (QStringList{" A ", "RZT-USBasp"}));
 }
 
+// Indices 0 to 10 are asked for, and no further.
+void LinkScenarios::descriptorStringsUpToIndexTen()
+{
+    AdapterIdentity id;
+    id.strings = QStringList(8, QString()) + QStringList{"Nine", "Ten", "Eleven"};
+    QVERIFY(bus->plug(bus->addAdapter(id)));
+    loadLink();
+    QCOMPARE(link->InfStrings(), (QStringList{"Nine", "Ten"}));
+}
+
 void LinkScenarios::pulledBetweenTwoTransfers()
 {
     VirtualAdapter *a = bus->addAdapter();

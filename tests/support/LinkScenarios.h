@@ -23,6 +23,7 @@ private slots:
     void releaseNumberIsPlainDecimal_data();
     void releaseNumberIsPlainDecimal();
     void descriptorStringsAreFiltered();
+    void descriptorStringsUpToIndexTen();
     void pulledBetweenTwoTransfers();
     void otherDevicesComingAndGoingLeaveAdapterAlone();
     void pullingTheOtherAdapterLeavesOpenOneAlone();

@@ -105,6 +105,10 @@ void TestUpdateRules::updateFile_data()
     QTest::newRow("UTF-8 notes and byte order mark")
         << QByteArray("\xEF\xBB\xBFversion=1.0.0.3\npage=https://www.rzt.pl/\nnotes=Zażółć gęślą jaźń") << https
         << "1.0.0.3" << QUrl("https://www.rzt.pl/") << QString::fromUtf8("Zażółć gęślą jaźń");
+    QTest::newRow("comments indented by blanks and tabs")
+        << QByteArray("   # Brindle update description\n\t# newest first\n \t#version=9\nversion=1.0.0.3\n"
+                      "  # page follows\r\npage=https://www.rzt.pl/brindle/\n")
+        << https << "1.0.0.3" << QUrl("https://www.rzt.pl/brindle/") << "";
     QTest::newRow("loopback http page from a loopback file")
         << QByteArray("version=1.0.0.3\npage=http://127.0.0.1:8080/get\n") << QUrl("http://127.0.0.1:8080/u.txt")
         << "1.0.0.3" << QUrl("http://127.0.0.1:8080/get") << "";
@@ -138,6 +142,8 @@ void TestUpdateRules::malformedFile_data()
                                    << "version given twice";
     QTest::newRow("page twice") << QByteArray("version=1\npage=https://a.example/\npage=https://b.example/\n") << https
                                 << "page given twice";
+    QTest::newRow("# after a value is part of it") << QByteArray("version=1.0.0.3 # newest\npage=https://www.rzt.pl/\n")
+                                                   << https << "\"1.0.0.3 # newest\" is not a version number";
     QTest::newRow("line without =") << QByteArray("version=1.0.0.3\nhello\npage=https://www.rzt.pl/\n") << https
                                     << "line 2 is not key=value";
     QTest::newRow("HTML page instead") << QByteArray("<html>\n<body>Login</body>\n") << https

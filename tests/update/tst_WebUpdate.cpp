@@ -37,6 +37,8 @@ private slots:
     void malformedRunningVersion();
     void checksOnce();
     void failedCheckRunsAgain();
+    void secondCheckInTheSameTurn_data();
+    void secondCheckInTheSameTurn();
     void destroyedWhileChecking();
 
 private:
@@ -67,6 +69,10 @@ void TestWebUpdate::init()
     FServer->Redirect("/moved", FServer->Url("/newer").toString());
     FServer->Redirect("/loop", "/loop");
     FServer->Redirect("/away", kRefusedUrl.toString());
+    FServer->Redirect("/hop1", FServer->Url("/newer").toString());
+    FServer->Redirect("/hop2", "/hop1");
+    FServer->Redirect("/hop3", "/hop2");
+    FServer->Redirect("/hop4", "/hop3");
     FServer->Silent("/silent");
 }
 
@@ -114,6 +120,8 @@ void TestWebUpdate::answers_data()
                                                     << "1.0.0.9" << int(TWebUpdate::usNewer) << "1.0.0.10";
     QTest::newRow("short version, missing parts 0") << "/short"
                                                     << "1.0.0.0" << int(TWebUpdate::usCurrent) << "1.0";
+    QTest::newRow("three redirections") << "/hop3"
+                                        << "1.0.0.2" << int(TWebUpdate::usNewer) << "1.0.0.3";
 }
 
 void TestWebUpdate::answers()
@@ -155,6 +163,8 @@ void TestWebUpdate::failures_data()
                                         << "the update file is larger than 1024 bytes";
     QTest::newRow("redirection loop") << "/loop"
                                       << "more than 3 redirections";
+    QTest::newRow("four redirections") << "/hop4"
+                                       << "more than 3 redirections";
     QTest::newRow("redirection to http elsewhere")
         << "/away"
         << "redirection refused: http://brindle-update.invalid/update.txt is not an https address";
@@ -254,6 +264,35 @@ void TestWebUpdate::failedCheckRunsAgain()
     QCOMPARE(update->State(), TWebUpdate::usNewer);
     QVERIFY(update->FailReason().isEmpty());
     QCOMPARE(FServer->Requests("/later"), 2);
+}
+
+void TestWebUpdate::secondCheckInTheSameTurn_data()
+{
+    QTest::addColumn<bool>("secondFailsAtOnce");
+    QTest::addColumn<int>("state");
+    QTest::newRow("second answered by the server") << false << int(TWebUpdate::usNewer);
+    QTest::newRow("second fails at once too") << true << int(TWebUpdate::usFailed);
+}
+
+// The first check's finish is still queued when the second starts; only the
+// second one's may arrive, after the second has ended.
+void TestWebUpdate::secondCheckInTheSameTurn()
+{
+    QFETCH(bool, secondFailsAtOnce);
+    QFETCH(int, state);
+    const auto update = NewUpdate(kRefusedUrl);
+    QSignalSpy started(update.get(), &TWebUpdate::CheckStarted);
+    QList<int> statesAtFinish;
+    connect(update.get(), &TWebUpdate::CheckFinished, update.get(),
+            [&statesAtFinish, &update] { statesAtFinish << int(update->State()); });
+    QVERIFY(update->CheckForUpdate());
+    QCOMPARE(update->State(), TWebUpdate::usFailed);
+    update->SetUpdateUrl(secondFailsAtOnce ? kRefusedUrl : FServer->Url("/newer"));
+    QVERIFY(update->CheckForUpdate());
+    QTRY_VERIFY_WITH_TIMEOUT(!statesAtFinish.isEmpty(), kWaitMs);
+    QCoreApplication::processEvents();
+    QCOMPARE(statesAtFinish, QList<int>{state});
+    QCOMPARE(started.count(), 2);
 }
 
 void TestWebUpdate::destroyedWhileChecking()

@@ -268,6 +268,12 @@ private slots:
         QTest::newRow("lower hex") << "$16c0"
                                    << "$16C0"
                                    << "$16C0";
+        QTest::newRow("lower-case 0x") << "0x16c0"
+                                       << "0X16C0"
+                                       << "0X16C0";
+        QTest::newRow("upper-case 0X") << "0X16c0"
+                                       << "0X16C0"
+                                       << "0X16C0";
         QTest::newRow("decimal") << "5824"
                                  << "5824"
                                  << "5824";
@@ -306,11 +312,55 @@ private slots:
         QVERIFY(link->Connected());
     }
 
+    // The text is stored in upper case and converted again by the search.
+    void identifierFormsFindTheAdapter_data()
+    {
+        QTest::addColumn<QString>("pid");
+        QTest::newRow("$ lower case") << "$05dd";
+        QTest::newRow("0x lower case") << "0x05dd";
+        QTest::newRow("0X upper case") << "0X05DD";
+        QTest::newRow("decimal") << "1501";
+    }
+    void identifierFormsFindTheAdapter()
+    {
+        QFETCH(QString, pid);
+        AdapterIdentity other;
+        other.pid = 0x05DD;
+        usb->plug(addAdapter(other));
+        settle();
+        loadLink();
+        link->SetPID(pid);
+        link->SetNewVidPid();
+        QVERIFY(link->Connected());
+    }
+
     void setNewVidPidSignalsDisconnectEvenWhenIdle()
     {
         loadLink();
         link->SetNewVidPid();
         QCOMPARE(log.events, QStringList{"disconnected"});
+        QVERIFY(!link->Connected());
+    }
+
+    // The platform names devices by decimal numbers written with leading
+    // zeros ("012"); read as hexadecimal, device 12 would not be the one
+    // pulled, while device 2 reads the same either way.
+    void removalOfDeviceTwelve()
+    {
+        VirtualAdapter *filler = addAdapter();
+        for (int devnum = 2; devnum < 12; ++devnum) {
+            usb->plug(filler);
+            usb->pull(filler);
+        }
+        VirtualAdapter *a = addAdapter();
+        usb->plug(a);
+        settle();
+        QCOMPARE(a->devnum(), 12);
+        QCOMPARE(QByteArray(a->record()->filename), QByteArray("012"));
+        loadLink();
+        usb->pull(a);
+        settle();
+        QCOMPARE(log.events, (QStringList{"connected", "disconnected"}));
         QVERIFY(!link->Connected());
     }
 

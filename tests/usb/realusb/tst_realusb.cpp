@@ -116,6 +116,30 @@ private slots:
         }
     }
 
+    // udev's DEVNUM=012 and usbfs's node 012 are decimal 12; a device number
+    // below 10 reads the same in hexadecimal and would hide the difference.
+    void twoDigitDeviceNumberIsDecimal()
+    {
+        AdapterIdentity mouse;
+        mouse.vid = 0x046D;
+        mouse.pid = 0xC077;
+        VirtualAdapter *filler = addAdapter(mouse);
+        QSignalSpy notices(usb.get(), &UsbBackend::deviceChanged);
+        do {
+            notices.clear();
+            testbed->plug(*filler);
+            testbed->pull(*filler);
+            QTRY_COMPARE_WITH_TIMEOUT(notices.count(), 2, kNoticeWaitMs);
+        } while (filler->devnum() < 9 || filler->devnum() >= 99);
+        VirtualAdapter *a = addAdapter();
+        QVERIFY(plugAndHear(a));
+        QVERIFY(a->devnum() >= 10);
+        loadLink();
+        QVERIFY(link->Connected());
+        testbed->pull(*a);
+        QTRY_COMPARE_WITH_TIMEOUT(log.events, (QStringList{"connected", "disconnected"}), kNoticeWaitMs);
+    }
+
     void transferIsOneUsbfsControlWithTheLinksTimeout_data()
     {
         QTest::addColumn<bool>("in");
