@@ -3,20 +3,15 @@
 #include "LibUsbBackend.h"
 #include "Simulator.h"
 
-AdapterChoice::AdapterChoice(const QStringList &arguments)
+AdapterChoice::AdapterChoice(bool simulator, const QStringList &simulatorOptions)
 {
-    if (wantsSimulator(arguments)) {
-        auto simulator = sim::Simulator::fromArguments(arguments, FError);
-        FSimulator = simulator.get();
-        FBackend = std::move(simulator);
-    } else {
+    if (!simulator) {
         FBackend = std::make_unique<LibUsbBackend>();
+        return;
     }
+    auto virtualAdapter = sim::Simulator::fromArguments(simulatorOptions, FError);
+    FSimulator = virtualAdapter.get();
+    FBackend = std::move(virtualAdapter);
 }
 
 AdapterChoice::~AdapterChoice() = default;
-
-bool AdapterChoice::wantsSimulator(const QStringList &arguments)
-{
-    return arguments.contains(QStringLiteral("--simulator")) || qEnvironmentVariableIntValue("BRINDLE_SIMULATOR") == 1;
-}

@@ -30,8 +30,7 @@ const QString kAccessDenied =
                    "sudo udevadm trigger");
 } // namespace
 
-TForm1::TForm1(UsbBackend *usb, sim::Simulator *simulator, QWidget *parent)
-    : QMainWindow(parent), FSimulator(simulator)
+TForm1::TForm1(UsbBackend *usb, sim::Simulator *simulator, QWidget *parent) : QMainWindow(parent), FSimulator(simulator)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Brindle"));

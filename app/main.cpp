@@ -1,4 +1,5 @@
 #include "AdapterChoice.h"
+#include "CommandLine.h"
 #include "StartupProbe.h"
 #include "TForm1.h"
 #include "frmSchematU.h"
@@ -12,9 +13,16 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Brindle"));
     QApplication::setApplicationVersion(QStringLiteral(BRINDLE_VERSION));
 
-    AdapterChoice adapter(QApplication::arguments());
+    const CommandLine command =
+        CommandLine::parse(QApplication::arguments(), qEnvironmentVariableIntValue("BRINDLE_SIMULATOR") == 1);
+    if (command.action != CommandLine::Action::Run) {
+        const bool failed = command.action == CommandLine::Action::Fail;
+        std::fputs(qPrintable(command.text), failed ? stderr : stdout);
+        return failed ? 2 : 0;
+    }
+    AdapterChoice adapter(command.simulator, command.simulatorOptions);
     if (!adapter.isValid()) {
-        std::fprintf(stderr, "%s\n", qPrintable(adapter.error()));
+        std::fprintf(stderr, "brindle: %s\n", qPrintable(adapter.error()));
         return 2;
     }
     TForm1 Form1(adapter.backend(), adapter.simulator());

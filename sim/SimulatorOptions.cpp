@@ -1,7 +1,7 @@
 #include "SimulatorOptions.h"
 
 #include <functional>
-#include <map>
+#include <vector>
 
 namespace sim {
 namespace {
@@ -21,11 +21,16 @@ QString notOneOf(const QString &option, const QString &value, const QString &cho
 // Each option sets its part of the options, or returns the complaint.
 using Setter = std::function<QString(const QString &option, const QString &value, Parsing &p)>;
 
+bool is(const QString &value, const char *choice)
+{
+    return value.compare(QLatin1String(choice), Qt::CaseInsensitive) == 0;
+}
+
 QString onOff(const QString &option, const QString &value, bool &target)
 {
-    if (value != QLatin1String("on") && value != QLatin1String("off"))
+    if (!is(value, "on") && !is(value, "off"))
         return notOneOf(option, value, QStringLiteral("on, off"));
-    target = value == QLatin1String("on");
+    target = is(value, "on");
     return {};
 }
 
@@ -41,7 +46,7 @@ QString wholeNumber(const QString &option, const QString &value, int max, int &t
 
 QString set24cxx(const QString &option, const QString &value, Parsing &p)
 {
-    if (value == QLatin1String("none")) {
+    if (is(value, "none")) {
         p.options.population.eeprom24.reset();
         return {};
     }
@@ -52,7 +57,7 @@ QString set24cxx(const QString &option, const QString &value, Parsing &p)
 
 QString set93cxx(const QString &option, const QString &value, Parsing &p)
 {
-    if (value == QLatin1String("none")) {
+    if (is(value, "none")) {
         p.options.population.eeprom93.reset();
         return {};
     }
@@ -64,9 +69,9 @@ QString set93cxx(const QString &option, const QString &value, Parsing &p)
 
 QString setOrg(const QString &option, const QString &value, Parsing &p)
 {
-    if (value != QLatin1String("16") && value != QLatin1String("8"))
+    if (!is(value, "16") && !is(value, "8"))
         return notOneOf(option, value, QStringLiteral("16, 8"));
-    p.options.population.organisation = value == QLatin1String("16") ? Organisation::Word16 : Organisation::Byte8;
+    p.options.population.organisation = is(value, "16") ? Organisation::Word16 : Organisation::Byte8;
     return {};
 }
 
@@ -78,33 +83,38 @@ QString setPcf(const QString &option, const QString &value, Parsing &p)
     return complaint;
 }
 
-const std::map<QString, Setter> &setters()
+struct OptionRow {
+    SimulatorOptionHelp help;
+    Setter set;
+};
+
+const std::vector<OptionRow> &optionRows()
 {
-    static const std::map<QString, Setter> table = {
-        {QStringLiteral("--sim-24cxx"), set24cxx},
-        {QStringLiteral("--sim-24cxx-pins"),
+    static const std::vector<OptionRow> table = {
+        {{"24cxx", "type", "the I2C EEPROM: 24c02, 24c04, 24c08, 24c16 or none"}, set24cxx},
+        {{"24cxx-pins", "0..7", "levels of its pins A2 A1 A0 as a binary number"},
          [](const QString &o, const QString &v, Parsing &p) {
              return wholeNumber(o, v, 7, p.options.population.eeprom24Pins);
          }},
-        {QStringLiteral("--sim-93cxx"), set93cxx},
-        {QStringLiteral("--sim-org"), setOrg},
-        {QStringLiteral("--sim-pcf8583"), setPcf},
-        {QStringLiteral("--sim-ssd1306"),
+        {{"93cxx", "type", "the Microwire EEPROM: 93c46, 93c56, 93c66, 93c76, 93c86 or none"}, set93cxx},
+        {{"org", "16|8", "its ORG pin: 16-bit words or 8-bit bytes"}, setOrg},
+        {{"pcf8583", "on|off", "the clock chip"}, setPcf},
+        {{"ssd1306", "on|off", "the OLED display"},
          [](const QString &o, const QString &v, Parsing &p) { return onOff(o, v, p.options.population.ssd1306); }},
-        {QStringLiteral("--sim-st7565"),
+        {{"st7565", "on|off", "the LCD display"},
          [](const QString &o, const QString &v, Parsing &p) { return onOff(o, v, p.options.population.st7565); }},
-        {QStringLiteral("--sim-latency-us"),
+        {{"latency-us", "us", "time every transfer takes, in microseconds"},
          [](const QString &o, const QString &v, Parsing &p) {
              return wholeNumber(o, v, SimulatorOptions::MaxLatencyUs, p.options.latencyUs);
          }},
-        {QStringLiteral("--sim-access"),
+        {{"access", "denied|granted", "denied: the adapter's device node may not be opened"},
          [](const QString &o, const QString &v, Parsing &p) {
-             p.options.accessDenied = v == QLatin1String("denied");
-             return (p.options.accessDenied || v == QLatin1String("granted"))
+             p.options.accessDenied = is(v, "denied");
+             return (p.options.accessDenied || is(v, "granted"))
                         ? QString()
                         : QStringLiteral("%1: \"%2\" is not one of denied, granted").arg(o, v);
          }},
-        {QStringLiteral("--sim-log"),
+        {{"log", "file", "write every transfer to this file as it happens (- for standard output)"},
          [](const QString &o, const QString &v, Parsing &p) {
              p.options.logFile = v;
              return v.isEmpty() ? QStringLiteral("%1 needs a file name").arg(o) : QString();
@@ -113,11 +123,27 @@ const std::map<QString, Setter> &setters()
     return table;
 }
 
+const Setter *setterFor(const QString &option)
+{
+    for (const OptionRow &row : optionRows())
+        if (option == kPrefix + QLatin1String(row.help.name))
+            return &row.set;
+    return nullptr;
+}
+
 bool clockAddressTaken(const BusPopulation &population)
 {
     return population.eeprom24 && eeprom24Answers(*population.eeprom24, population.eeprom24Pins, kClockAddress);
 }
 } // namespace
+
+std::vector<SimulatorOptionHelp> SimulatorOptions::help()
+{
+    std::vector<SimulatorOptionHelp> rows;
+    for (const OptionRow &row : optionRows())
+        rows.push_back(row.help);
+    return rows;
+}
 
 std::optional<SimulatorOptions> SimulatorOptions::fromArguments(const QStringList &arguments, QString &error)
 {
@@ -138,9 +164,8 @@ std::optional<SimulatorOptions> SimulatorOptions::fromArguments(const QStringLis
             error = QStringLiteral("%1 needs a value").arg(option);
             break;
         }
-        const auto setter = setters().find(option);
-        error = setter == setters().end() ? QStringLiteral("Unknown simulator option: %1").arg(option)
-                                          : setter->second(option, value, parsing);
+        const Setter *setter = setterFor(option);
+        error = setter ? (*setter)(option, value, parsing) : QStringLiteral("Unknown simulator option: %1").arg(option);
     }
     if (!error.isEmpty())
         return std::nullopt;

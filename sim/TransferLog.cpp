@@ -1,6 +1,7 @@
 #include "TransferLog.h"
 
 #include <QFile>
+#include <cstdio>
 
 namespace sim {
 namespace {
@@ -40,7 +41,10 @@ void TransferLog::add(TransferRecord record)
 bool TransferLog::writeTo(const QString &fileName)
 {
     auto file = std::make_unique<QFile>(fileName);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+    const bool opened = fileName == QLatin1String("-")
+                            ? file->open(stdout, QIODevice::WriteOnly | QIODevice::Text)
+                            : file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
+    if (!opened)
         return false;
     FFile = std::move(file);
     return true;

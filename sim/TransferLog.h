@@ -35,7 +35,8 @@ public:
     void add(TransferRecord record);
     const std::deque<TransferRecord> &records() const { return FRecords; }
     void clear() { FRecords.clear(); }
-    // Also write every record to this file, one line each; false when it cannot be opened.
+    // Also write every record to this file ("-": standard output), one line
+    // each; false when it cannot be opened.
     bool writeTo(const QString &fileName);
     // The newest records kept in memory; older ones drop out (the file keeps all).
     void setMemoryLimit(std::size_t records) { FLimit = records; }

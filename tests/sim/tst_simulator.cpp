@@ -7,6 +7,8 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdio>
+#include <unistd.h>
 
 using namespace sim;
 
@@ -48,6 +50,10 @@ private slots:
             << QStringList{"--sim-24cxx",   "none", "--sim-93cxx",  "none", "--sim-pcf8583=off",
                            "--sim-ssd1306", "off",  "--sim-st7565", "off"}
             << "no24 4 nortc nooled no93 x16 nolcd" << 0;
+        QTest::newRow("values in any case")
+            << QStringList{"--sim-24cxx", "NONE", "--sim-93cxx", "93C56", "--sim-pcf8583", "On",
+                           "--sim-ssd1306", "OFF", "--sim-st7565", "oFF"}
+            << "no24 4 rtc nooled 93c56 x16 nolcd" << 0;
         QTest::newRow("latency") << QStringList{"--sim-latency-us", "1500", "-platform", "offscreen"}
                                  << "24c04 4 rtc oled 93c46 x16 lcd" << 1500;
     }
@@ -101,12 +107,42 @@ private slots:
     void accessCanBeDenied()
     {
         QString error;
-        auto denied = Simulator::fromArguments({"--sim-access", "denied"}, error);
+        auto denied = Simulator::fromArguments({"--sim-access", "DENIED"}, error);
         QVERIFY2(denied, qPrintable(error));
         QVERIFY(denied->adapter()->accessDenied());
-        auto granted = Simulator::fromArguments({"--sim-access=granted"}, error);
+        auto granted = Simulator::fromArguments({"--sim-access=Granted"}, error);
         QVERIFY2(granted, qPrintable(error));
         QVERIFY(!granted->adapter()->accessDenied());
+    }
+
+    // "-" is standard output, not a file of that name.
+    void logToStandardOutput()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+        QFile captured(dir.filePath(QStringLiteral("stdout.txt")));
+        QVERIFY(captured.open(QIODevice::WriteOnly));
+        std::fflush(stdout);
+        const int saved = ::dup(STDOUT_FILENO);
+        ::dup2(captured.handle(), STDOUT_FILENO);
+        {
+            TransferLog log;
+            const bool opened = log.writeTo(QStringLiteral("-"));
+            TransferRecord record;
+            record.in = true;
+            record.request = 104;
+            record.length = 1;
+            record.result = 1;
+            log.add(record);
+            std::fflush(stdout);
+            ::dup2(saved, STDOUT_FILENO);
+            ::close(saved);
+            QVERIFY(opened);
+        }
+        captured.close();
+        QVERIFY(captured.open(QIODevice::ReadOnly));
+        QCOMPARE(captured.readAll(), QByteArray("IN  104 v=0000 i=0000 l=1 out=- in=- r=1\n"));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("-"))));
     }
 
     void unwritableLogIsRefused()
