@@ -6,9 +6,11 @@
 #include <libudev.h>
 
 namespace {
-int propertyNumber(udev_device *device, const char *name, int base)
+using Lookup = UdevMonitor::PropertyLookup;
+
+int propertyNumber(const Lookup &property, const char *name, int base)
 {
-    const char *value = udev_device_get_property_value(device, name);
+    const char *value = property(name);
     if (!value)
         return -1;
     bool ok = false;
@@ -24,9 +26,9 @@ int identifierNumber(const QByteArray &text)
     return (ok && n <= 0xFFFF) ? int(n) : -1;
 }
 
-int identifierProperty(udev_device *device, const char *name)
+int identifierProperty(const Lookup &property, const char *name)
 {
-    const char *value = udev_device_get_property_value(device, name);
+    const char *value = property(name);
     return value ? identifierNumber(value) : -1;
 }
 } // namespace
@@ -74,7 +76,13 @@ UdevMonitor::~UdevMonitor()
 
 bool UdevMonitor::noticeFromDevice(udev_device *device, DeviceNotice &notice)
 {
-    const char *action = udev_device_get_action(device);
+    return noticeFromProperties(
+        udev_device_get_action(device),
+        [device](const char *name) { return udev_device_get_property_value(device, name); }, notice);
+}
+
+bool UdevMonitor::noticeFromProperties(const char *action, const PropertyLookup &property, DeviceNotice &notice)
+{
     if (!action)
         return false;
     if (std::strcmp(action, "add") == 0)
@@ -83,11 +91,11 @@ bool UdevMonitor::noticeFromDevice(udev_device *device, DeviceNotice &notice)
         notice.kind = DeviceNotice::Removal;
     else
         return false;
-    int vid = identifierProperty(device, "ID_VENDOR_ID");
-    int pid = identifierProperty(device, "ID_MODEL_ID");
+    int vid = identifierProperty(property, "ID_VENDOR_ID");
+    int pid = identifierProperty(property, "ID_MODEL_ID");
     // PRODUCT is "vid/pid/bcd" in hexadecimal and is there even without udev's usb-id builtin.
     if (vid < 0 || pid < 0) {
-        const QList<QByteArray> product = QByteArray(udev_device_get_property_value(device, "PRODUCT")).split('/');
+        const QList<QByteArray> product = QByteArray(property("PRODUCT")).split('/');
         if (product.size() < 2)
             return false;
         vid = identifierNumber(product[0]);
@@ -97,8 +105,8 @@ bool UdevMonitor::noticeFromDevice(udev_device *device, DeviceNotice &notice)
         return false;
     notice.vid = quint16(vid);
     notice.pid = quint16(pid);
-    notice.busnum = propertyNumber(device, "BUSNUM", 10);
-    notice.devnum = propertyNumber(device, "DEVNUM", 10);
+    notice.busnum = propertyNumber(property, "BUSNUM", 10);
+    notice.devnum = propertyNumber(property, "DEVNUM", 10);
     return true;
 }
 

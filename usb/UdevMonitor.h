@@ -3,6 +3,7 @@
 #include "UsbBackend.h"
 
 #include <QObject>
+#include <functional>
 
 struct udev;
 struct udev_monitor;
@@ -19,6 +20,9 @@ public:
 
     // The notice a udev "add"/"remove" of a usb_device stands for; false for other events.
     static bool noticeFromDevice(udev_device *device, DeviceNotice &notice);
+    // The same from the event's action and a lookup of its properties (null: absent).
+    using PropertyLookup = std::function<const char *(const char *name)>;
+    static bool noticeFromProperties(const char *action, const PropertyLookup &property, DeviceNotice &notice);
 
 signals:
     void deviceChanged(const DeviceNotice &notice);

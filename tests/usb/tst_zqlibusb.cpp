@@ -4,10 +4,12 @@
 #include "LinkScenarios.h"
 #include "RunTests.h"
 #include "SimBackend.h"
+#include "UdevMonitor.h"
 #include "ZqLibUSB.h"
 
 #include <QSignalSpy>
 #include <QtTest>
+#include <map>
 
 using namespace sim;
 
@@ -362,6 +364,52 @@ private slots:
         settle();
         QCOMPARE(log.events, (QStringList{"connected", "disconnected"}));
         QVERIFY(!link->Connected());
+    }
+
+    // What a udev event of a usb_device says, property by property.
+    void udevPropertiesMakeANotice_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("properties");
+        QTest::addColumn<bool>("usable");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("usb-id builtin")
+            << "add" << QStringList{"ID_VENDOR_ID=16c0", "ID_MODEL_ID=05dc", "BUSNUM=001", "DEVNUM=012"} << true
+            << "arrival 16c0:05dc 1/12";
+        QTest::newRow("PRODUCT only") << "remove" << QStringList{"PRODUCT=16c0/5dc/104", "BUSNUM=002", "DEVNUM=003"}
+                                      << true << "removal 16c0:05dc 2/3";
+        QTest::newRow("no numbers") << "add" << QStringList{"PRODUCT=16c0/5dc/104"} << true
+                                    << "arrival 16c0:05dc -1/-1";
+        QTest::newRow("vendor wider than 16 bits")
+            << "add" << QStringList{"ID_VENDOR_ID=116c0", "ID_MODEL_ID=05dc", "PRODUCT=116c0/5dc/104"} << false << "";
+        QTest::newRow("product wider than 16 bits")
+            << "add" << QStringList{"PRODUCT=16c0/105dc/104"} << false << "";
+        QTest::newRow("other action") << "bind" << QStringList{"PRODUCT=16c0/5dc/104"} << false << "";
+        QTest::newRow("no identifiers") << "add" << QStringList{"BUSNUM=001"} << false << "";
+    }
+    void udevPropertiesMakeANotice()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, properties);
+        QFETCH(bool, usable);
+        std::map<QByteArray, QByteArray> values;
+        for (const QString &p : properties)
+            values[p.section('=', 0, 0).toLatin1()] = p.section('=', 1).toLatin1();
+        const auto lookup = [&values](const char *name) -> const char * {
+            const auto it = values.find(name);
+            return it == values.end() ? nullptr : it->second.constData();
+        };
+        DeviceNotice n;
+        QCOMPARE(UdevMonitor::noticeFromProperties(action.toLatin1().constData(), lookup, n), usable);
+        if (!usable)
+            return;
+        QTEST(QStringLiteral("%1 %2:%3 %4/%5")
+                  .arg(n.kind == DeviceNotice::Arrival ? "arrival" : "removal")
+                  .arg(n.vid, 4, 16, QLatin1Char('0'))
+                  .arg(n.pid, 4, 16, QLatin1Char('0'))
+                  .arg(n.busnum)
+                  .arg(n.devnum),
+              "notice");
     }
 
     void newSearchClosesOpenHandle()
