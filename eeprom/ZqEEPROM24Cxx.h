@@ -14,7 +14,8 @@
 class TZqEEPROM24Cxx : public TZqEEPROMBase {
     Q_OBJECT
 public:
-    enum TEepromType {
+    // A fixed underlying type, as an ordinal outside the list may be stored.
+    enum TEepromType : int {
         et24c02,
         et24c04,
         et24c08,

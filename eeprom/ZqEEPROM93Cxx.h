@@ -21,7 +21,8 @@
 class TZqEEPROM93Cxx : public TZqEEPROMBase {
     Q_OBJECT
 public:
-    enum TEepromType {
+    // A fixed underlying type, as an ordinal outside the list may be stored.
+    enum TEepromType : int {
         et93c46,
         et93c56,
         et93c66,
