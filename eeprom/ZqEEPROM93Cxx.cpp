@@ -135,6 +135,17 @@ bool TZqEEPROM93Cxx::ReadCellAt(TEepromOrganisation org, int a, std::uint16_t &v
     return ok;
 }
 
+// The chip is selected already; the first item brings the READ and its dummy bit.
+bool TZqEEPROM93Cxx::ReadSequentialItem(TEepromOrganisation org, int address, bool first, std::uint16_t &value)
+{
+    if (first && !(Shift(ReadInstruction(org, address), InstructionLength(org), 2) && Shift(0, 1, 2)))
+        return false;
+    if (!Shift(0, DataBits(org), 2))
+        return false;
+    value = ReplyData(org);
+    return true;
+}
+
 // A word goes out as two bytes, high first.
 bool TZqEEPROM93Cxx::WriteCellAt(TEepromOrganisation org, int a, std::uint16_t value)
 {
@@ -201,16 +212,7 @@ int TZqEEPROM93Cxx::ReadRange(TEepromOrganisation org, int address, int end)
     SelectChip();
     for (int j = address; j < end; ++j) {
         std::uint16_t value = 0;
-        bool ok = false;
-        if (!sequential) {
-            ok = ReadCellAt(org, j, value);
-        } else {
-            ok =
-                (j != address || (Shift(ReadInstruction(org, address), InstructionLength(org), 2) && Shift(0, 1, 2))) &&
-                Shift(0, DataBits(org), 2);
-            if (ok)
-                value = ReplyData(org);
-        }
+        const bool ok = sequential ? ReadSequentialItem(org, address, j == address, value) : ReadCellAt(org, j, value);
         if (!ok)
             break;
         if (org == eo16_bit)

@@ -96,6 +96,7 @@ private:
     void DisableWrites(TEepromOrganisation org);
     std::uint16_t ReplyData(TEepromOrganisation org) const;
     bool ReadCellAt(TEepromOrganisation org, int a, std::uint16_t &value);
+    bool ReadSequentialItem(TEepromOrganisation org, int address, bool first, std::uint16_t &value);
     bool WriteCellAt(TEepromOrganisation org, int a, std::uint16_t value);
     bool Program(TEepromOrganisation org, TShift instruction, std::initializer_list<TShift> data);
     bool AwaitReady();
