@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HexSink.h"
+
 #include <QColor>
 #include <QString>
 #include <QTextCharFormat>
@@ -12,8 +14,9 @@ class QTextCursor;
 // Read-only coloured hex dump: per 16 bytes the address, the bytes in hex and
 // the same bytes as Windows-1250 characters. Lines of sixteen 0xFF (erased
 // memory) are drawn dim, lines holding data bright.
-class TZqHexView : public QTextEdit {
+class TZqHexView : public QTextEdit, public THexSink {
     Q_OBJECT
+    Q_INTERFACES(THexSink)
 
 public:
     using TNotifyEvent = std::function<void(QObject *Sender)>;
@@ -22,7 +25,7 @@ public:
 
     // Replaces the text with the dump of the first bytes_cnt bytes of buffer,
     // labelled from start_address on.
-    void ShowHex(const QByteArray &buffer, int bytes_cnt, int start_address);
+    void ShowHex(const QByteArray &buffer, int bytes_cnt, int start_address) override;
 
     // Read once by the constructor; later values are only stored.
     int FontSize() const { return FFontSize; }

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 
-SimBench::SimBench(const sim::BusPopulation &population) : FSim(std::make_unique<sim::Simulator>(population, &clock))
+SimBench::SimBench(const sim::BusPopulation &population, ChipTime time)
+    : FSim(std::make_unique<sim::Simulator>(
+          population, time == ChipTime::Manual ? static_cast<sim::VirtualClock *>(&clock) : &steadyClock))
 {
     settle();
     FLink = std::make_unique<TZqLibUSB>(nullptr, FSim.get());

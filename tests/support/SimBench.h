@@ -17,10 +17,19 @@ Q_DECLARE_METATYPE(sim::Organisation)
 
 class SimBench {
 public:
-    explicit SimBench(const sim::BusPopulation &population = {});
+    // Manual: the chips' time moves only when a test advances clock.
+    // Steady: they run on the host's clock, for code that waits in real time
+    // (write cycles, ready polling); clock is then not used.
+    enum class ChipTime {
+        Manual,
+        Steady
+    };
+
+    explicit SimBench(const sim::BusPopulation &population = {}, ChipTime time = ChipTime::Manual);
     ~SimBench();
 
     sim::ManualClock clock;
+    sim::SteadyClock steadyClock;
 
     bool connected() const { return FLink->Connected(); }
     sim::Simulator &simulator() { return *FSim; }

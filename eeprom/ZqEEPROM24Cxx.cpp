@@ -1,0 +1,164 @@
+#include "ZqEEPROM24Cxx.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+struct T24CxxRow {
+    int bytes;
+    int page;      // write page as the engine chunks it
+    int adresBits; // device-byte bits from bit 1 up that carry memory address bits 8..
+};
+
+const T24CxxRow k24CxxRows[] = {
+    {256, 8, 0},   // 24C02
+    {512, 8, 1},   // 24C04: its 16-byte page holds two of these
+    {1024, 16, 2}, // 24C08
+    {2048, 16, 3}, // 24C16
+};
+
+constexpr std::uint8_t kDefaultAddrI2C = 0xA8;
+constexpr int kMinBitrateKhz = 5;
+constexpr int kMaxBitrateKhz = 900;
+
+bool IsHexNumber(const QString &text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(),
+                                          [](QChar c) { return c.unicode() < 0x80 && std::isxdigit(c.unicode()); });
+}
+
+// Spaces and control characters only, or nothing at all.
+bool IsBlank(const QByteArray &data)
+{
+    return std::all_of(data.begin(), data.end(), [](char c) { return std::uint8_t(c) <= 0x20; });
+}
+} // namespace
+
+TZqEEPROM24Cxx::TZqEEPROM24Cxx(QObject *AOwner) : TZqEEPROMBase(AOwner, 512) {}
+
+void TZqEEPROM24Cxx::SetAddrI2C(const QString &value)
+{
+    QString text = value.trimmed();
+    if (text.startsWith(QLatin1Char('$')))
+        text.remove(0, 1);
+    const std::uint8_t byte = IsHexNumber(text) ? std::uint8_t(text.right(2).toUInt(nullptr, 16)) : kDefaultAddrI2C;
+    FAddrI2C = byte;
+    FAddrI2Cstr = QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+void TZqEEPROM24Cxx::SetEepromType(TEepromType value)
+{
+    FEepromType = value;
+    if (!Busy())
+        ApplyType();
+}
+
+// A type outside the table is only stored.
+void TZqEEPROM24Cxx::ApplyType()
+{
+    if (int(FEepromType) < 0 || int(FEepromType) >= int(std::size(k24CxxRows)))
+        return;
+    const T24CxxRow &row = k24CxxRows[FEepromType];
+    FEEMBytes = row.bytes;
+    FPageWrite = std::uint8_t(row.page);
+    FAdresBits = row.adresBits;
+    FEEPROM_BUF.resize(row.bytes);
+}
+
+std::uint16_t TZqEEPROM24Cxx::DeviceByte(int a) const
+{
+    const int blockMask = ((1 << FAdresBits) - 1) << 1;
+    return std::uint16_t(((FAddrI2C & ~blockMask) | (((a >> 8) << 1) & blockMask)) & 0xFF);
+}
+
+void TZqEEPROM24Cxx::SetBitrate(int khz)
+{
+    if (!Online() || khz < kMinBitrateKhz || khz > kMaxBitrateKhz)
+        return;
+    FZqLibUSB->DevWrite(arI2CBitrate, khz, 0, 0);
+}
+
+bool TZqEEPROM24Cxx::BeginI2C()
+{
+    if (!BeginOperation())
+        return false;
+    SetBitrate(FI2C_BitrateKhz);
+    return true;
+}
+
+void TZqEEPROM24Cxx::ReadEEPROM(int address, int bytes)
+{
+    if (!BeginI2C())
+        return;
+    const qint64 wanted = qint64(address) + qMax(bytes, 0);
+    const int end = address < 0 ? address : int(qMin<qint64>(wanted, FEEMBytes));
+    DoActionEnd(eaRead, ReadRange(address, end), address);
+}
+
+// One request per byte; the first that brings no byte ends the read.
+int TZqEEPROM24Cxx::ReadRange(int address, int end)
+{
+    TUsbCtrlSet s;
+    s.bRequest = arI2CRead;
+    s.wLength = 1;
+    int n = 0;
+    for (int a = address; a < end && FZqLibUSB; ++a) {
+        s.wValue = DeviceByte(a);
+        s.wIndex = std::uint16_t(a);
+        if (FZqLibUSB->DevRead3(s) < 1)
+            break;
+        FEEPROM_BUF[a - address] = FZqLibUSB->DevBuffer[0];
+        ++n;
+        DoProgress(eaRead, ProgressPercent(a + 1, end));
+        QCoreApplication::processEvents();
+    }
+    return n;
+}
+
+void TZqEEPROM24Cxx::WriteEEPROM(const QByteArray &data, int addr)
+{
+    if (!BeginI2C())
+        return;
+    if (IsBlank(data)) {
+        DoActionEnd(eaErase, WriteChunks(QByteArray(FEEMBytes, char(0xFF)), 0, eaErase), 0);
+        return;
+    }
+    DoActionEnd(eaWrite, WriteChunks(data, addr & 0xFFFF, eaWrite), 0);
+}
+
+// Chunks never cross a write page (the chip would roll over inside it) and
+// stop at the chip's end: beyond it the block bits would name other devices.
+// Progress is against the requested end, so a clipped write ends short of 100.
+int TZqEEPROM24Cxx::WriteChunks(const QByteArray &payload, int start, TEepromAction action)
+{
+    const qint64 requestedEnd = qint64(start) + payload.size();
+    const int end = int(qMin<qint64>(requestedEnd, FEEMBytes));
+    int a = start;
+    while (a < end) {
+        const int n = std::min({end - a, MaxChunk, FPageWrite - a % FPageWrite});
+        if (!WriteChunk(payload, a - start, a, n))
+            break;
+        WaitWithMessages(WriteCycleWaitMs);
+        a += n;
+        DoProgress(action, ProgressPercent(a, requestedEnd));
+    }
+    return qMax(a - start, 0);
+}
+
+// Each chunk is staged at the start of DevBuffer just before it is sent, so
+// data of any length fits, and whatever ran in the write-cycle wait cannot
+// have changed it.
+bool TZqEEPROM24Cxx::WriteChunk(const QByteArray &payload, int offset, int a, int n)
+{
+    if (!FZqLibUSB || FZqLibUSB->DevBuffer.size() < n)
+        return false;
+    std::copy_n(payload.constData() + offset, n, FZqLibUSB->DevBuffer.data());
+    TUsbCtrlSet s;
+    s.bRequest = arI2CWrite;
+    s.wValue = DeviceByte(a);
+    s.wIndex = std::uint16_t(a);
+    s.wLength = std::uint16_t(n);
+    return FZqLibUSB->DevWriteOffset2(s, 0);
+}

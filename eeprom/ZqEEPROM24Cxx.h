@@ -1,0 +1,70 @@
+#pragma once
+// TZqEEPROM24Cxx: reads, writes and erases 24C02..24C16 I2C EEPROMs through
+// the device link (requests 101 clock, 103 write, 104 read), reporting
+// progress and completion and handing each read to a hex view.
+//
+// Device byte: family code 1010, then bits 3..1. On a 24C04 bit 1, on a
+// 24C08 bits 2..1, on a 24C16 bits 3..1 carry memory address bits 8.. (the
+// block); the other bits are the chip's address pins and come from AddrI2C.
+// Reads and writes compose it alike, so both reach the same cell.
+#include "ZqEEPROMCommon.h"
+
+#include <QString>
+
+class TZqEEPROM24Cxx : public TZqEEPROMBase {
+    Q_OBJECT
+public:
+    // A fixed underlying type, as an ordinal outside the list may be stored.
+    enum TEepromType : int {
+        et24c02,
+        et24c04,
+        et24c08,
+        et24c16,
+    };
+
+    // Every write request is followed by this wait for the chip's write cycle
+    // (tWR is 5 ms at most on these parts); the chip is not polled.
+    static constexpr int WriteCycleWaitMs = 10;
+    // At most this many data bytes per write request.
+    static constexpr int MaxChunk = 8;
+
+    explicit TZqEEPROM24Cxx(QObject *AOwner = nullptr);
+
+    // Two upper-case hex digits; written as hex with or without "$", text
+    // that is no such number gives A8.
+    QString AddrI2C() const { return FAddrI2Cstr; }
+    void SetAddrI2C(const QString &value);
+    int PageWrite() const { return FPageWrite; }
+    int I2C_BitrateKhz() const { return FI2C_BitrateKhz; }
+    void SetI2C_BitrateKhz(int value) { FI2C_BitrateKhz = value; }
+    TEepromType EepromType() const { return FEepromType; }
+    // A type outside the four is only stored.
+    void SetEepromType(TEepromType value);
+
+    // Sends the I2C clock when an adapter is connected and 5 <= khz <= 900.
+    void SetBitrate(int khz);
+    // Reads bytes bytes from address on, clipped at the chip's end.
+    void ReadEEPROM(int address, int bytes);
+    // Writes data from addr on, up to the chip's end; blank data (nothing but
+    // spaces and control characters) erases the whole chip instead.
+    void WriteEEPROM(const QByteArray &data, int addr);
+
+    // The device byte for memory address a (bits 7..0 of wValue).
+    std::uint16_t DeviceByte(int a) const;
+
+protected:
+    void ApplyType() override;
+
+private:
+    bool BeginI2C();
+    int ReadRange(int address, int end);
+    int WriteChunks(const QByteArray &payload, int start, TEepromAction action);
+    bool WriteChunk(const QByteArray &payload, int offset, int a, int n);
+
+    TEepromType FEepromType = et24c04;
+    QString FAddrI2Cstr = QStringLiteral("A8");
+    std::uint8_t FAddrI2C = 0xA8;
+    std::uint8_t FPageWrite = 8;
+    int FAdresBits = 1;
+    int FI2C_BitrateKhz = 100;
+};

@@ -1,0 +1,69 @@
+#include "ZqEEPROMCommon.h"
+
+#include "HexSink.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cmath>
+#include <thread>
+
+void WaitWithMessages(int ms)
+{
+    ms = qMax(ms, 0);
+    if (!QCoreApplication::instance()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return;
+    }
+    const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
+    QCoreApplication::processEvents();
+    // The deadline decides, not the timer: a long event may hold the loop
+    // past it, or a wake-up come before it.
+    while (!deadline.hasExpired()) {
+        QEventLoop loop;
+        QTimer::singleShot(deadline.remainingTime(), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+// Of two exact integers the double quotient is a half only when the true
+// one is, so nearbyint rounds exactly as on paper.
+int ProgressPercent(qint64 done, qint64 total)
+{
+    if (total <= 0)
+        return 100;
+    return int(std::nearbyint(double(done) * 100.0 / double(total)));
+}
+
+TZqEEPROMBase::TZqEEPROMBase(QObject *AOwner, int bytes) : QObject(AOwner), FEEPROM_BUF(bytes, '\0'), FEEMBytes(bytes)
+{
+}
+
+bool TZqEEPROMBase::BeginOperation()
+{
+    if (!Online() || FBusy)
+        return false;
+    FBusy = true;
+    return true;
+}
+
+void TZqEEPROMBase::DoProgress(TEepromAction action, int percent)
+{
+    if (OnProgress)
+        OnProgress(this, action, percent);
+}
+
+void TZqEEPROMBase::DoActionEnd(TEepromAction action, int bytes, int start)
+{
+    // A read that brought nothing leaves the view as it was.
+    if (action == eaRead && bytes > 0) {
+        if (auto *view = qobject_cast<THexSink *>(FZqHexView.data()))
+            view->ShowHex(FEEPROM_BUF, bytes, start);
+    }
+    FBusy = false;
+    ApplyType();
+    if (OnActionEnd)
+        OnActionEnd(this, action, bytes);
+}
