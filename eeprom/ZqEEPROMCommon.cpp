@@ -7,8 +7,14 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <thread>
+
+namespace {
+constexpr qint64 kLastStretchNs = 1000000;
+} // namespace
 
 void WaitWithMessages(int ms)
 {
@@ -21,11 +27,17 @@ void WaitWithMessages(int ms)
     QCoreApplication::processEvents();
     // The deadline decides, not the timer: a long event may hold the loop
     // past it, or a wake-up come before it.
-    while (!deadline.hasExpired()) {
+    while (deadline.remainingTimeNSecs() > kLastStretchNs) {
         QEventLoop loop;
-        QTimer::singleShot(deadline.remainingTime(), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        QTimer::singleShot(int((deadline.remainingTimeNSecs() - kLastStretchNs) / 1000000), Qt::PreciseTimer, &loop,
+                           &QEventLoop::quit);
         loop.exec();
     }
+    // A timer wakes up late by a fraction of a millisecond; the last stretch
+    // is slept out exactly instead, too short for the window to notice.
+    std::this_thread::sleep_for(std::chrono::nanoseconds(std::max<qint64>(deadline.remainingTimeNSecs() - 100000, 0)));
+    while (!deadline.hasExpired())
+        std::this_thread::yield();
 }
 
 // Of two exact integers the double quotient is a half only when the true

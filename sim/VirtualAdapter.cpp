@@ -85,11 +85,25 @@ int VirtualAdapter::injectedFault()
     return 0;
 }
 
+// A transfer takes the bus for its time whatever the host's scheduler does:
+// sleep most of it, then spin the last stretch, which a wake-up would
+// otherwise overshoot by tens of microseconds on a busy machine.
+void VirtualAdapter::holdTheBus(int us)
+{
+    using namespace std::chrono;
+    constexpr microseconds kSpin(200);
+    const auto end = steady_clock::now() + microseconds(us);
+    if (microseconds(us) > kSpin)
+        std::this_thread::sleep_until(end - kSpin);
+    while (steady_clock::now() < end)
+        std::this_thread::yield();
+}
+
 int VirtualAdapter::transfer(const SetupPacket &setup, std::uint8_t *data, int timeoutMs, bool &pullNow)
 {
     Q_UNUSED(timeoutMs);
     if (FLatencyUs > 0)
-        std::this_thread::sleep_for(std::chrono::microseconds(FLatencyUs));
+        holdTheBus(FLatencyUs);
     TransferRecord rec{setup.isIn(), setup.bRequest, setup.wValue, setup.wIndex, setup.wLength, {}, {}, 0};
     if (!setup.isIn())
         rec.bytesOut = QByteArray(reinterpret_cast<const char *>(data), setup.wLength);

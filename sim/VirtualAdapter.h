@@ -65,6 +65,7 @@ public:
 
 private:
     int injectedFault();
+    static void holdTheBus(int us);
 
     std::unique_ptr<Firmware> FFirmware;
     AdapterIdentity FIdentity;
