@@ -3,7 +3,7 @@
 // Rows of five column bytes per code. Codes the code page leaves without a
 // printable character show a placeholder, a bar or nothing; the last four
 // carry symbols the display page uses instead of letters.
-const std::array<std::uint8_t, 256 *kGlyphColumns> Font5x7 = {
+const std::array<std::uint8_t, kFontBytes> Font5x7 = {
     0x00, 0x00, 0x00, 0x00, 0x00, // 0x00 control
     0x3F, 0x3F, 0x00, 0x00, 0x00, // 0x01 control (shown: placeholder)
     0x00, 0x00, 0x00, 0x00, 0x00, // 0x02 control

@@ -10,8 +10,9 @@
 constexpr int kGlyphColumns = 5;
 constexpr int kCellColumns = kGlyphColumns + 1;
 constexpr int kCellRows = 8;
+constexpr int kFontBytes = 256 * kGlyphColumns;
 
-extern const std::array<std::uint8_t, 256 * kGlyphColumns> Font5x7;
+extern const std::array<std::uint8_t, kFontBytes> Font5x7;
 
 // Column i (0..5) of the cell of code c; the spacing column is 0.
 inline std::uint8_t GlyphColumn(std::uint8_t c, int i)
