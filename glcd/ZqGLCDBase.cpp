@@ -130,6 +130,27 @@ void TZqGLCDBase::Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::i
     }
 }
 
+// The lines from (x, y) to (x, y + h - 1) and to (x + w - 1, y): the pixels
+// Line would plot, both end points included whichever way round they lie,
+// walked over the display's part only.
+void TZqGLCDBase::VLine(std::int64_t x, std::int64_t y, std::int64_t h, bool on)
+{
+    if (!FZqLibUSB || x < 0 || x >= FDisplayWidth)
+        return;
+    const std::int64_t last = qMin<std::int64_t>(qMax(y, y + h - 1), FDisplayHeight - 1);
+    for (std::int64_t row = qMax<std::int64_t>(qMin(y, y + h - 1), 0); row <= last; ++row)
+        Plot(x, row, on);
+}
+
+void TZqGLCDBase::HLine(std::int64_t x, std::int64_t y, std::int64_t w, bool on)
+{
+    if (!FZqLibUSB || y < 0 || y >= FDisplayHeight)
+        return;
+    const std::int64_t last = qMin<std::int64_t>(qMax(x, x + w - 1), FDisplayWidth - 1);
+    for (std::int64_t column = qMax<std::int64_t>(qMin(x, x + w - 1), 0); column <= last; ++column)
+        Plot(column, y, on);
+}
+
 void TZqGLCDBase::glcd_drawFastHLine(int x, int y, int w, std::uint8_t color) { HLine(x, y, w, color != 0); }
 void TZqGLCDBase::glcd_drawFastVLine(int x, int y, int h, std::uint8_t color) { VLine(x, y, h, color != 0); }
 

@@ -97,8 +97,8 @@ private:
     // range neither overflow nor cost more than the display's extent.
     void Plot(std::int64_t x, std::int64_t y, bool on);
     void Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, bool on);
-    void VLine(std::int64_t x, std::int64_t y, std::int64_t h, bool on) { Line(x, y, x, y + h - 1, on); }
-    void HLine(std::int64_t x, std::int64_t y, std::int64_t w, bool on) { Line(x, y, x + w - 1, y, on); }
+    void VLine(std::int64_t x, std::int64_t y, std::int64_t h, bool on);
+    void HLine(std::int64_t x, std::int64_t y, std::int64_t w, bool on);
     void Corners(std::int64_t cx, std::int64_t cy, std::int64_t r, std::uint8_t corners, bool on);
     void FillRect(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h, bool on);
     void FillCircleHalves(std::int64_t x0, std::int64_t y0, std::int64_t r, std::uint8_t halves, std::int64_t delta,
