@@ -2,6 +2,8 @@
 
 #include "ZqLibUSB.h"
 
+#include <QPointer>
+
 namespace {
 constexpr int kPageBytes = 128;
 constexpr int kLineCommand = 0; // A0 low: command
@@ -12,8 +14,7 @@ struct PowerUpStep {
     int waitMs; // after the command, for the supply stage just switched on to settle
 };
 
-// The controller's start from reset with its internal supply, as the module's
-// data sheet orders it.
+// Power-up on the controller's internal supply, switched on stage by stage.
 constexpr PowerUpStep kPowerUp[] = {
     {0xA2, 0},  // LCD bias 1/9
     {0xA1, 0},  // ADC reverse: RAM column n on SEG 131 - n, so column 0 is the glass's left edge
@@ -81,11 +82,14 @@ bool TZqST7565COG::st7565_init(std::uint8_t contrast)
 {
     if (!BeginInit() || !st7565_spi_begin())
         return false;
+    const QPointer<TZqST7565COG> alive(this);
     for (const PowerUpStep &step : kPowerUp) {
         if (!st7565_cmd(step.command))
             return false;
         if (step.waitMs > 0)
             mDelay(step.waitMs);
+        if (!alive) // destroyed by a handler that ran during the wait
+            return false;
     }
     EndInit();
     st7565_contrast(contrast);

@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace {

@@ -231,6 +231,24 @@ private slots:
         QCOMPARE(requestLines(b.log()), initRequests(20));
         QVERIFY(b.driver.Initialized());
     }
+
+    // A handler that destroys the driver during a power-up wait: the
+    // initialisation stops there and sends nothing more.
+    void destroyedDuringInitialisation()
+    {
+        SimBench bench;
+        auto *cog = new TZqST7565COG;
+        cog->SetZqLibUSB(&bench.link());
+        QTimer::singleShot(20, [&cog] {
+            delete cog;
+            cog = nullptr;
+        });
+        const sim::TransferLog &log = bench.simulator().adapter()->log();
+        const std::size_t before = log.records().size();
+        QVERIFY(!cog->st7565_init(20));
+        QVERIFY(!cog);
+        QCOMPARE(log.records().size() - before, std::size_t(1 + 5 * 2));
+    }
 };
 
 int runSt7565CogTests(int argc, char **argv)
