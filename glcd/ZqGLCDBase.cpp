@@ -84,10 +84,14 @@ void TZqGLCDBase::glcd_drawLine(int x0, int y0, int x1, int y1, std::uint8_t col
 // whose major coordinate lies off the display plot nothing, so they are
 // skipped at once: after k steps the error term has taken
 // m = ceil((k * dy - err0) / dx) minor steps (none while k * dy <= err0).
-void TZqGLCDBase::Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, bool on)
+void TZqGLCDBase::Line(int ax, int ay, int bx, int by, bool on)
 {
     if (!FZqLibUSB)
         return;
+    std::int64_t x0 = ax;
+    std::int64_t y0 = ay;
+    std::int64_t x1 = bx;
+    std::int64_t y1 = by;
     const bool steep = qAbs(y1 - y0) > qAbs(x1 - x0);
     if (steep) {
         std::swap(x0, y0);
@@ -108,7 +112,8 @@ void TZqGLCDBase::Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::i
     std::int64_t x = x0;
     std::int64_t y = y0;
     if (x0 < 0) {
-        // dx and dy are below 2^33, so k * dy fits in 64 unsigned bits.
+        // From 32-bit end points dx and dy are below 2^32, and k <= dx, so
+        // k * dy fits in 64 unsigned bits.
         const auto k = std::uint64_t(-x0);
         const std::uint64_t owed = k * std::uint64_t(dy);
         const std::uint64_t m =

@@ -96,7 +96,7 @@ private:
     // The shapes work in 64 bits, so coordinates anywhere in the 32-bit
     // range neither overflow nor cost more than the display's extent.
     void Plot(std::int64_t x, std::int64_t y, bool on);
-    void Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, bool on);
+    void Line(int ax, int ay, int bx, int by, bool on);
     void VLine(std::int64_t x, std::int64_t y, std::int64_t h, bool on);
     void HLine(std::int64_t x, std::int64_t y, std::int64_t w, bool on);
     void Corners(std::int64_t cx, std::int64_t cy, std::int64_t r, std::uint8_t corners, bool on);
