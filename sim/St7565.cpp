@@ -23,7 +23,8 @@ const St7565::Command St7565::kCommands[] = {
     {0x28, 0x2F, 0, &St7565::powerControl},     // booster, regulator, follower
     {0x20, 0x27, 0, &St7565::regulatorRatio},   // V0 resistor ratio 0..7
     {0x81, 0x81, 1, &St7565::electronicVolume}, // then 0..63
-    {0xAC, 0xAD, 1, &St7565::staticIndicator},  // then the flashing mode
+    {0xAC, 0xAC, 0, &St7565::staticIndicator},  // off: a single-byte command
+    {0xAD, 0xAD, 1, &St7565::staticIndicator},  // on: paired with the mode byte
     {0xF8, 0xF8, 1, &St7565::boosterRatio},     // then 0, 1 or 3
     {0xE3, 0xE3, 0, &St7565::nop},
 };
@@ -117,6 +118,7 @@ void St7565::powerControl(std::uint8_t op, const std::uint8_t *) { FRegs.powerCo
 void St7565::regulatorRatio(std::uint8_t op, const std::uint8_t *) { FRegs.regulatorRatio = op & 7; }
 void St7565::electronicVolume(std::uint8_t, const std::uint8_t *args) { FRegs.electronicVolume = args[0] & 0x3F; }
 
+// Only the ON command carries the register-set byte; OFF has none.
 void St7565::staticIndicator(std::uint8_t op, const std::uint8_t *args)
 {
     FRegs.staticIndicator = (op & 1) ? std::uint8_t(0x80 | (args[0] & 3)) : 0;

@@ -11,9 +11,10 @@
 // C0/C8 (low three bits don't care); display on/off AE/AF, start line
 // 40..7F, normal/reverse A6/A7, all points on A4/A5, bias A2/A3, power
 // control 28..2F, regulator ratio 20..27, electronic volume 81 + value
-// (six bits), static indicator AC/AD + mode, booster ratio F8 + value, NOP
-// E3 and the internal reset E2 (start line, column, page, COM direction,
-// regulator ratio, electronic volume, read-modify-write; RAM kept).
+// (six bits), static indicator off AC (one byte) and on AD + mode, booster
+// ratio F8 + value, NOP E3 and the internal reset E2 (start line, column,
+// page, COM direction, regulator ratio, electronic volume, read-modify-write;
+// RAM kept).
 // Unknown bytes are ignored and counted. Voltages and contrast are state
 // only: the glass is black and white.
 //

@@ -147,6 +147,35 @@ private slots:
         bench.closeLines();
     }
 
+    // Static indicator ON (AD) takes the mode byte after it; OFF (AC) is a
+    // single-byte command, so the byte after it is a command of its own.
+    void staticIndicatorOffIsOneByte_data()
+    {
+        QTest::addColumn<QByteArray>("stream");
+        QTest::addColumn<int>("indicator");
+        QTest::addColumn<bool>("reverse");
+        QTest::newRow("off, then reverse") << QByteArray("\xAC\xA7") << 0 << true;
+        QTest::newRow("on, mode 2, then reverse") << QByteArray("\xAD\x02\xA7") << 0x82 << true;
+        QTest::newRow("on takes A7 as its mode") << QByteArray("\xAD\xA7") << 0x83 << false;
+        QTest::newRow("on, then off") << QByteArray("\xAD\x03\xAC\xA7") << 0 << true;
+    }
+    void staticIndicatorOffIsOneByte()
+    {
+        QFETCH(QByteArray, stream);
+        QFETCH(int, indicator);
+        QFETCH(bool, reverse);
+        SimBench bench;
+        initialise(bench);
+        bench.openLines(0);
+        for (char c : stream)
+            bench.lcdCommand(std::uint8_t(c));
+        bench.closeLines();
+        const St7565 &lcd = *bench.firmware().lcd();
+        QCOMPARE(int(lcd.registers().staticIndicator), indicator);
+        QCOMPARE(lcd.registers().reverse, reverse);
+        QCOMPARE(lcd.ignoredBytes(), 0);
+    }
+
     // The column counter stops at 131; EE puts it back where E0 found it.
     void columnCounterAndReadModifyWrite()
     {
