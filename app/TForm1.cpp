@@ -1,14 +1,23 @@
 #include "TForm1.h"
 
-#include "Pages.h"
+#include "DeviceGuard.h"
+#include "Page24Cxx.h"
+#include "Page93Cxx.h"
+#include "PageDisplay.h"
+#include "PageRtc.h"
 #include "Simulator.h"
 #include "StatusPanel.h"
 #include "UpdateAddress.h"
 #include "UpdateStatusPanel.h"
 #include "WebUpdate.h"
 #include "WebUpdateWizard.h"
+#include "ZqEEPROM24Cxx.h"
+#include "ZqEEPROM93Cxx.h"
 #include "ZqFormSR.h"
+#include "ZqHexView.h"
 #include "ZqLibUSB.h"
+#include "ZqSSD1306OLED.h"
+#include "ZqST7565COG.h"
 #include "ZqTools.h"
 #include "frmSchematU.h"
 
@@ -96,11 +105,43 @@ void TForm1::CreateComponents(UsbBackend *usb)
     ZqLibUSB1->OnConnected = [this](QObject *sender) { ZqLibUSB1Connected(sender); };
     ZqLibUSB1->OnDisconnected = [this](QObject *sender) { ZqLibUSB1Disconnected(sender); };
     ZqLibUSB1->OnAccessDenied = [this](QObject *sender) { ZqLibUSB1AccessDenied(sender); };
+    CreateDisplayDrivers();
+    CreateEepromEngines();
+    DeviceGuard1 = new TDeviceGuard(this);
     WebUpdate1 = new TWebUpdate(this);
     WebUpdateWizard1 = new TWebUpdateWizard(WebUpdate1, this);
     webUpdTimer = new QTimer(this);
     webUpdTimer->setObjectName(QStringLiteral("webUpdTimer"));
     webUpdTimer->setInterval(1000);
+}
+
+void TForm1::CreateDisplayDrivers()
+{
+    ZqST7565COG1 = new TZqST7565COG(this);
+    ZqST7565COG1->setObjectName(QStringLiteral("ZqST7565COG1"));
+    ZqST7565COG1->SetSPI_SCK(ssF_CPU4);
+    ZqST7565COG1->SetI2C_BitrateKhz(0);
+    ZqST7565COG1->SetBus(tbSPI);
+    ZqST7565COG1->SetZqLibUSB(ZqLibUSB1);
+    ZqSSD1306OLED1 = new TZqSSD1306OLED(this);
+    ZqSSD1306OLED1->setObjectName(QStringLiteral("ZqSSD1306OLED1"));
+    ZqSSD1306OLED1->SetSPI_SCK(ssF_CPU4);
+    ZqSSD1306OLED1->SetI2C_BitrateKhz(700);
+    ZqSSD1306OLED1->SetBus(tbI2C);
+    ZqSSD1306OLED1->SetZqLibUSB(ZqLibUSB1);
+}
+
+void TForm1::CreateEepromEngines()
+{
+    ZqEEPROM24Cxx1 = new TZqEEPROM24Cxx(this);
+    ZqEEPROM24Cxx1->setObjectName(QStringLiteral("ZqEEPROM24Cxx1"));
+    ZqEEPROM24Cxx1->SetAddrI2C(QStringLiteral("A8"));
+    ZqEEPROM24Cxx1->SetZqLibUSB(ZqLibUSB1);
+    ZqEEPROM24Cxx1->SetZqHexView(TabSheet1->ZqHexView1);
+    ZqEEPROM93Cxx1 = new TZqEEPROM93Cxx(this);
+    ZqEEPROM93Cxx1->setObjectName(QStringLiteral("ZqEEPROM93Cxx1"));
+    ZqEEPROM93Cxx1->SetZqLibUSB(ZqLibUSB1);
+    ZqEEPROM93Cxx1->SetZqHexView(TabSheet2->ZqHexView2);
 }
 
 void TForm1::WireHandlers()
@@ -116,8 +157,13 @@ void TForm1::WireHandlers()
 // Every page gets what it works with before any component loads.
 void TForm1::HandOutComponents()
 {
-    for (TDevicePage *page : DevicePages())
+    for (TDevicePage *page : DevicePages()) {
         page->SetLink(ZqLibUSB1);
+        page->SetGuard(DeviceGuard1);
+    }
+    TabSheet1->SetEngine(ZqEEPROM24Cxx1);
+    TabSheet2->SetEngine(ZqEEPROM93Cxx1);
+    TabSheet5->SetDrivers(ZqSSD1306OLED1, ZqST7565COG1);
 }
 
 QList<TDevicePage *> TForm1::DevicePages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet5}; }
@@ -145,6 +191,8 @@ void TForm1::FormCreate()
     TabSheet2->SetOrganisation16(ZqFormSR1->ReadRegINI(QStringLiteral("eo"), true));
     TabSheet1->SetChipType(ReadListIndex("24cxx", 1, TabSheet1->ChipTypeCount()));
     TabSheet2->SetChipType(ReadListIndex("93cxx", 0, TabSheet2->ChipTypeCount()));
+    TabSheet1->Apply24CxxType();
+    TabSheet2->Apply93CxxType();
 }
 
 void TForm1::showEvent(QShowEvent *event)

@@ -7,6 +7,7 @@
 class QMessageBox;
 class QTabWidget;
 class QTimer;
+class TDeviceGuard;
 class TDevicePage;
 class TPage24Cxx;
 class TPage93Cxx;
@@ -17,7 +18,11 @@ class TUpdateStatusPanel;
 class TWebUpdate;
 class TWebUpdateWizard;
 class TZqFormSR;
+class TZqEEPROM24Cxx;
+class TZqEEPROM93Cxx;
 class TZqLibUSB;
+class TZqSSD1306OLED;
+class TZqST7565COG;
 class TfrmSchemat;
 class UsbBackend;
 namespace sim {
@@ -40,6 +45,12 @@ public:
     // Components, in creation order.
     TZqFormSR *ZqFormSR1 = nullptr;
     TZqLibUSB *ZqLibUSB1 = nullptr;
+    TZqST7565COG *ZqST7565COG1 = nullptr;
+    TZqSSD1306OLED *ZqSSD1306OLED1 = nullptr;
+    TZqEEPROM24Cxx *ZqEEPROM24Cxx1 = nullptr;
+    TZqEEPROM93Cxx *ZqEEPROM93Cxx1 = nullptr;
+    // One device operation at a time, for every page.
+    TDeviceGuard *DeviceGuard1 = nullptr;
     TWebUpdate *WebUpdate1 = nullptr;
     TWebUpdateWizard *WebUpdateWizard1 = nullptr;
     QTimer *webUpdTimer = nullptr;
@@ -67,6 +78,8 @@ protected:
 
 private:
     void CreateComponents(UsbBackend *usb);
+    void CreateDisplayDrivers();
+    void CreateEepromEngines();
     void CreatePages();
     void CreateStatusBar();
     void WireHandlers();

@@ -1,15 +1,24 @@
 // The main window on the virtual adapter, headless: what a user sees at start,
 // what survives a restart, and how the status bar follows the adapter.
 #include "ClickablePicture.h"
+#include "DeviceGuard.h"
 #include "Firmware.h"
-#include "Pages.h"
+#include "Page24Cxx.h"
+#include "Page93Cxx.h"
+#include "PageDisplay.h"
+#include "PageRtc.h"
 #include "SimBackend.h"
 #include "StatusPanel.h"
 #include "TForm1.h"
 #include "UpdateStatusPanel.h"
+#include "ZqHexView.h"
 #include "WebUpdateWizard.h"
+#include "ZqEEPROM24Cxx.h"
+#include "ZqEEPROM93Cxx.h"
 #include "ZqFormSR.h"
 #include "ZqLibUSB.h"
+#include "ZqSSD1306OLED.h"
+#include "ZqST7565COG.h"
 #include "frmSchematU.h"
 
 #include <QCheckBox>
@@ -18,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -80,6 +90,51 @@ private slots:
         QCOMPARE(form.TabSheet5->ComboBox1->currentIndex(), 0);
         QCOMPARE(form.StatusPanel0->text(), QStringLiteral("RZT-USBasp not connected"));
         QVERIFY(form.StatusPanel1->text().isEmpty());
+    }
+
+    // Engines and drivers hold the window's link and views; the stored chip
+    // choices reach the engines before the window is first shown.
+    void componentsWiredAndChipTypesApplied()
+    {
+        seed(QString(), {{"24cxx", "3"}, {"93cxx", "4"}, {"eo", "0"}});
+        TForm1 form(usb.get());
+        QCOMPARE(form.ZqEEPROM24Cxx1->ZqLibUSB(), form.ZqLibUSB1);
+        QCOMPARE(form.ZqEEPROM24Cxx1->ZqHexView(), static_cast<QObject *>(form.TabSheet1->ZqHexView1));
+        QCOMPARE(form.ZqEEPROM24Cxx1->AddrI2C(), QStringLiteral("A8"));
+        QCOMPARE(form.ZqEEPROM93Cxx1->ZqHexView(), static_cast<QObject *>(form.TabSheet2->ZqHexView2));
+        QCOMPARE(form.ZqSSD1306OLED1->ZqLibUSB(), form.ZqLibUSB1);
+        QCOMPARE(form.ZqSSD1306OLED1->I2C_BitrateKhz(), 700);
+        QCOMPARE(form.ZqST7565COG1->ZqLibUSB(), form.ZqLibUSB1);
+        QCOMPARE(form.ZqST7565COG1->Bus(), tbSPI);
+        QCOMPARE(form.ZqEEPROM24Cxx1->EepromType(), TZqEEPROM24Cxx::et24c16);
+        QCOMPARE(form.ZqEEPROM93Cxx1->EepromType(), TZqEEPROM93Cxx::et93c86);
+        QCOMPARE(form.ZqEEPROM93Cxx1->EepromOrganisation(), TZqEEPROM93Cxx::eo8_bit);
+        form.TabSheet2->RadioButton1->setChecked(true);
+        form.TabSheet1->ComboBox3->setCurrentIndex(0);
+        QCOMPARE(form.ZqEEPROM93Cxx1->EepromOrganisation(), TZqEEPROM93Cxx::eo16_bit);
+        QCOMPARE(form.ZqEEPROM24Cxx1->EepromType(), TZqEEPROM24Cxx::et24c02);
+    }
+
+    // Only one device operation at a time, released however it ends.
+    void guardAdmitsOneOperation()
+    {
+        TForm1 form(usb.get());
+        TDeviceGuard *guard = form.DeviceGuard1;
+        QCOMPARE(form.TabSheet3->Guard(), guard);
+        QSignalSpy changes(guard, &TDeviceGuard::BusyChanged);
+        {
+            TDeviceGuard::THold first = guard->Begin();
+            QVERIFY(first);
+            QVERIFY(guard->Busy());
+            QVERIFY(!guard->Begin());
+            TDeviceGuard::THold moved = std::move(first);
+            QVERIFY(!first);
+            QVERIFY(guard->Busy());
+        }
+        QVERIFY(!guard->Busy());
+        QVERIFY(guard->Begin());
+        QCOMPARE(changes.count(), 4);
+        QCOMPARE(changes.at(1).at(0).toBool(), false);
     }
 
     void choicesAndPlaceSurviveRestart()
