@@ -78,23 +78,23 @@ void Portrait(QImage &image, int cx)
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(Qt::black, 2));
     p.setBrush(Qt::NoBrush);
-    p.drawEllipse(QPoint(cx, 24), 15, 19);                                  // face
+    p.drawEllipse(QPoint(cx, 24), 15, 19); // face
     QPainterPath hair;
     hair.moveTo(cx - 16, 20);
     hair.cubicTo(cx - 18, -2, cx + 18, -2, cx + 16, 20);
     hair.cubicTo(cx + 8, 10, cx - 8, 10, cx - 16, 20);
     p.setBrush(Qt::black);
     p.drawPath(hair);
-    p.drawEllipse(QPoint(cx - 6, 22), 2, 2);                                // eyes
+    p.drawEllipse(QPoint(cx - 6, 22), 2, 2); // eyes
     p.drawEllipse(QPoint(cx + 6, 22), 2, 2);
     p.setBrush(Qt::NoBrush);
-    p.drawLine(cx, 25, cx - 2, 31);                                         // nose
+    p.drawLine(cx, 25, cx - 2, 31); // nose
     p.drawLine(cx - 2, 31, cx + 1, 31);
-    p.drawArc(QRect(cx - 7, 30, 14, 8), 200 * 16, 140 * 16);                // smile
-    p.drawLine(cx - 5, 42, cx - 5, 47);                                     // neck
+    p.drawArc(QRect(cx - 7, 30, 14, 8), 200 * 16, 140 * 16); // smile
+    p.drawLine(cx - 5, 42, cx - 5, 47);                      // neck
     p.drawLine(cx + 5, 42, cx + 5, 47);
-    p.drawArc(QRect(cx - 30, 46, 60, 36), 0, 180 * 16);                     // shoulders
-    p.drawLine(cx - 6, 47, cx, 55);                                         // collar
+    p.drawArc(QRect(cx - 30, 46, 60, 36), 0, 180 * 16); // shoulders
+    p.drawLine(cx - 6, 47, cx, 55);                     // collar
     p.drawLine(cx + 6, 47, cx, 55);
 }
 
@@ -119,7 +119,7 @@ QImage KestoLogo()
 {
     QImage image = WhitePage(32, 13);
     QPainter(&image).drawRect(0, 0, 31, 12);
-    Letters(image, 2, 3, "KESTO", 1);
+    Letters(image, 1, 3, "KESTO", 1);
     return image;
 }
 
@@ -141,8 +141,9 @@ QByteArray Source(const QByteArray &description)
                      "namespace {\nconst unsigned char kDescription[] = {";
     for (int i = 0; i < description.size(); ++i)
         out += (i % 16 ? " " : "\n    ") + QByteArray::number(std::uint8_t(description[i])) + ',';
-    out += "\n};\n} // namespace\n\nQByteArray StoredPicturesDescription()\n{\n"
-           "    return QByteArray::fromRawData(reinterpret_cast<const char *>(kDescription), sizeof kDescription);\n}\n";
+    out +=
+        "\n};\n} // namespace\n\nQByteArray StoredPicturesDescription()\n{\n"
+        "    return QByteArray::fromRawData(reinterpret_cast<const char *>(kDescription), sizeof kDescription);\n}\n";
     return out;
 }
 

@@ -372,10 +372,7 @@ int TmxStorage::Size() const
 
 QString TmxStorage::Ratio() const { return mxRatioText(Size(), OriginalSize()); }
 
-QString TmxStorage::Version() const
-{
-    return QStringLiteral("%1.%2").arg((FVersion >> 8) & 0xFF).arg(FVersion & 0xFF);
-}
+QString TmxStorage::Version() const { return QStringLiteral("%1.%2").arg((FVersion >> 8) & 0xFF).arg(FVersion & 0xFF); }
 
 bool TmxStorage::ExtractTo(const QString &Path)
 {

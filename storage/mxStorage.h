@@ -116,8 +116,7 @@ class TmxStorage : public QObject {
     Q_OBJECT
 public:
     using TmxExtractError = std::function<void(QObject *Sender, const QString &Path, const QString &FileName)>;
-    using TmxBeforeExtract =
-        std::function<void(QObject *Sender, QString &Path, QString &FileName, bool &CanExtract)>;
+    using TmxBeforeExtract = std::function<void(QObject *Sender, QString &Path, QString &FileName, bool &CanExtract)>;
     using TmxAfterExtract = std::function<void(QObject *Sender, const QString &Path, const QString &FileName)>;
 
     explicit TmxStorage(QObject *AOwner = nullptr);

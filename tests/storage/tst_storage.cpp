@@ -85,8 +85,8 @@ private slots:
     {
         QTest::addColumn<TCompressionLevel>("level");
         QTest::addColumn<QByteArray>("content");
-        for (auto [name, level] : {std::pair{"none", clNone}, {"fastest", clFastest}, {"default", clDefault},
-                                   {"max", clMax}}) {
+        for (auto [name, level] :
+             {std::pair{"none", clNone}, {"fastest", clFastest}, {"default", clDefault}, {"max", clMax}}) {
             QTest::addRow("%s, sample", name) << level << sample();
             QTest::addRow("%s, one byte", name) << level << QByteArray("\x00", 1);
         }
@@ -203,18 +203,18 @@ private slots:
         QTest::addColumn<QString>("reason");
         const QByteArray good = zlibOf(prefixed(100, QByteArray(100, 'x')));
         QTest::newRow("not zlib") << QByteArray("this is no zlib stream") << "not a valid zlib stream";
-        QTest::newRow("check sum spoiled") << QByteArray(good).replace(good.size() - 1, 1, "\x01")
-                                           << "not a valid zlib stream";
+        QTest::newRow("check sum spoiled")
+            << QByteArray(good).replace(good.size() - 1, 1, "\x01") << "not a valid zlib stream";
         QTest::newRow("cut short") << good.left(good.size() / 2) << "shorter than its length prefix";
         QTest::newRow("prefix cut") << zlibOf(QByteArray("\x05\x00", 2)) << "shorter than its length prefix";
-        QTest::newRow("content short of prefix") << zlibOf(prefixed(200, QByteArray(100, 'x')))
-                                                 << "shorter than its length prefix";
-        QTest::newRow("content past prefix") << zlibOf(prefixed(50, QByteArray(100, 'x')))
-                                             << "longer than its length prefix";
-        QTest::newRow("prefix of gigabytes") << zlibOf(prefixed(0xFFFFFFF0u, QByteArray(100, 'x')))
-                                             << "larger than the data can hold";
-        QTest::newRow("prefix past the ratio") << zlibOf(prefixed(2000000, QByteArray(100, 'x')))
-                                               << "larger than the data can hold";
+        QTest::newRow("content short of prefix")
+            << zlibOf(prefixed(200, QByteArray(100, 'x'))) << "shorter than its length prefix";
+        QTest::newRow("content past prefix")
+            << zlibOf(prefixed(50, QByteArray(100, 'x'))) << "longer than its length prefix";
+        QTest::newRow("prefix of gigabytes")
+            << zlibOf(prefixed(0xFFFFFFF0u, QByteArray(100, 'x'))) << "larger than the data can hold";
+        QTest::newRow("prefix past the ratio")
+            << zlibOf(prefixed(2000000, QByteArray(100, 'x'))) << "larger than the data can hold";
     }
     void badStoredBytes()
     {
