@@ -32,8 +32,8 @@ const QColor kNotInitialised(0, 100, 0);
 
 // The demo's texts, Windows-1250: a web address and a name in two lines.
 const QByteArray kDemoWeb = "www.example.com";
-const QByteArray kDemoName1 = "\xA3ukasz";   // Łukasz
-const QByteArray kDemoName2 = "\xAFurawski"; // Żurawski
+const QByteArray kDemoName1 = "\xA3ukasz"; // Łukasz
+const QByteArray kDemoName2 = "Wr\xF3" "bel"; // Wróbel
 
 // A stored picture as glcd_drawBitmap reads it.
 class TImagePicture : public GlcdPicture {
