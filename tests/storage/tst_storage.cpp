@@ -327,8 +327,7 @@ private slots:
         const QByteArray whole = StoredPicturesDescription();
         QVERIFY(!storage.ReadDescription(whole.left(cut < 0 ? whole.size() + cut : cut)));
         QCOMPARE(storage.StoredItems()->Count(), 0);
-        QByteArray huge = whole;
-        QVERIFY(storage.ReadDescription(huge));
+        QVERIFY(storage.ReadDescription(whole));
         QCOMPARE(storage.StoredItems()->Count(), 6);
     }
 
