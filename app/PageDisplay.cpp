@@ -1,39 +1,347 @@
 #include "PageDisplay.h"
 
 #include "ClickablePicture.h"
+#include "Cp1250.h"
+#include "DeviceGuard.h"
+#include "GlcdPicture.h"
 #include "Pictures.h"
+#include "ZqFormSR.h"
 #include "ZqSSD1306OLED.h"
 #include "ZqST7565COG.h"
+#include "mxStorage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QFrame>
 #include <QGridLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
 #include <QTimer>
+#include <optional>
 
-TPageDisplay::TPageDisplay(QWidget *parent) : TDevicePage(parent)
+namespace {
+
+const QColor kInitialised(0, 255, 0);
+const QColor kNotInitialised(0, 100, 0);
+
+// The demo's texts, Windows-1250: a web address and a name in two lines.
+const QByteArray kDemoWeb = "www.example.com";
+const QByteArray kDemoName1 = "\xA3ukasz"; // Łukasz
+const QByteArray kDemoName2 = "Wr\xF3" "bel"; // Wróbel
+
+// A stored picture as glcd_drawBitmap reads it.
+class TImagePicture : public GlcdPicture {
+public:
+    explicit TImagePicture(QImage image) : FImage(std::move(image)) {}
+    int width() const override { return FImage.width(); }
+    int height() const override { return FImage.height(); }
+    std::uint32_t rgb(int x, int y) const override { return FImage.pixel(x, y) & 0xFFFFFF; }
+
+private:
+    QImage FImage;
+};
+
+// A fresh picture of the stored item, or none when the store lacks the
+// name or the item does not decode.
+std::optional<TImagePicture> StoredPicture(TmxStorage *storage, const char *name)
+{
+    TmxStoredItem *item = storage ? storage->ItemByName(QLatin1String(name)) : nullptr;
+    QIODevice *stream = item ? item->GetAsStream() : nullptr;
+    if (!stream)
+        return std::nullopt;
+    QImage image = QImage::fromData(stream->readAll(), "BMP");
+    if (image.isNull())
+        return std::nullopt;
+    return TImagePicture(std::move(image));
+}
+
+void DrawPicture(TZqGLCDBase *display, int x, int y, const std::optional<TImagePicture> &picture, std::uint8_t color)
+{
+    if (picture)
+        display->glcd_drawBitmap(x, y, *picture, color);
+}
+
+QLineEdit *Field(QWidget *parent, const char *name, const char *text, int width)
+{
+    auto *field = new QLineEdit(QLatin1String(text), parent);
+    field->setObjectName(QLatin1String(name));
+    field->setFixedWidth(width);
+    return field;
+}
+
+QPushButton *Button(QWidget *parent, const char *name, const char *caption)
+{
+    auto *button = new QPushButton(QLatin1String(caption), parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+} // namespace
+
+void DelayMs(int ms)
+{
+    QCoreApplication::processEvents();
+    if (ms <= 0)
+        return;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    loop.exec();
+}
+
+TPageDisplay::TPageDisplay(QWidget *parent) : TDevicePage(parent), FDemoWait(DelayMs)
+{
+    CreateControls();
+    Timer2 = NewTimer(this, "Timer2", 1000);
+    connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, &TPageDisplay::ComboBox1Change);
+    connect(Button1, &QPushButton::clicked, this, &TPageDisplay::Button1Click);
+    connect(AdvGlowButton5, &QPushButton::clicked, this, &TPageDisplay::AdvGlowButton5Click);
+    connect(AdvGlowButton6, &QPushButton::clicked, this, &TPageDisplay::AdvGlowButton6Click);
+    connect(AdvGlowButton13, &QPushButton::clicked, this, &TPageDisplay::AdvGlowButton13Click);
+    connect(CheckBox3, &QCheckBox::toggled, this, &TPageDisplay::CheckBox3Click);
+    connect(Timer2, &QTimer::timeout, this, &TPageDisplay::Timer2Timer);
+}
+
+void TPageDisplay::CreateControls()
 {
     Image2 = Named(new TClickablePicture(Pictures::oledModulePicture(), this), "Image2");
     ComboBox1 = TypeList("ComboBox1", {"OLED SSD1306", "COG  ST7565"}, this);
+    Button1 = Button(this, "Button1", "GLCD INIT");
+    pnlInit = Named(new QFrame(this), "pnlInit");
+    pnlInit->setFixedSize(16, 16);
+    pnlInit->setFrameShape(QFrame::Panel);
+    pnlInit->setAutoFillBackground(true);
+    ShowInitialized(false);
     CheckBox3 = Named(new QCheckBox(QStringLiteral("Show CLOCK"), this), "CheckBox3");
+    auto *top = new QHBoxLayout;
+    top->addWidget(ComboBox1);
+    top->addWidget(Button1);
+    top->addWidget(pnlInit);
+    top->addStretch(1);
     auto *grid = NewPageLayout(Image2);
-    grid->addWidget(ComboBox1, 0, 1, Qt::AlignTop);
-    grid->addWidget(CheckBox3, 1, 1, Qt::AlignTop);
-    Timer2 = NewTimer(this, "Timer2", 1000);
-    connect(CheckBox3, &QCheckBox::toggled, this, &TPageDisplay::CheckBox3Click);
+    grid->addLayout(top, 0, 1, Qt::AlignTop);
+    grid->addWidget(CreateTextPanel(), 1, 1, Qt::AlignTop | Qt::AlignLeft);
+    grid->addWidget(CheckBox3, 2, 1, Qt::AlignTop);
+}
+
+QWidget *TPageDisplay::CreateTextPanel()
+{
+    auto *panel = new QWidget(this);
+    auto *grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    edX = Field(panel, "edX", "5", 40);
+    edY = Field(panel, "edY", "0", 40);
+    edText = Field(panel, "edText", "KESTO", 160);
+    edSize = Field(panel, "edSize", "2", 30);
+    edTextColor = Field(panel, "edTextColor", "1", 30);
+    edBackColor = Field(panel, "edBackColor", "0", 30);
+    const std::pair<const char *, QLineEdit *> fields[] = {{"X", edX},       {"Y", edY},          {"text", edText},
+                                                           {"size", edSize}, {"cl", edTextColor}, {"bk", edBackColor}};
+    int column = 0;
+    for (const auto &[label, field] : fields) {
+        grid->addWidget(new QLabel(QLatin1String(label), panel), 0, column);
+        grid->addWidget(field, 1, column++);
+    }
+    AdvGlowButton5 = Button(panel, "AdvGlowButton5", "display");
+    AdvGlowButton6 = Button(panel, "AdvGlowButton6", "CLS");
+    AdvGlowButton13 = Button(panel, "AdvGlowButton13", "test");
+    grid->addWidget(AdvGlowButton5, 2, 0, 1, 2);
+    grid->addWidget(AdvGlowButton6, 2, 2);
+    grid->addWidget(AdvGlowButton13, 2, 3, 1, 3);
+    return panel;
 }
 
 void TPageDisplay::SetDrivers(TZqSSD1306OLED *oled, TZqST7565COG *cog)
 {
     FOled = oled;
     FCog = cog;
+    if (oled)
+        oled->OnInitialized = [this](QObject *) { ShowInitialized(FOled && FOled->Initialized()); };
+    if (cog)
+        cog->OnInitialized = [this](QObject *) { ShowInitialized(FCog && FCog->Initialized()); };
 }
 TZqSSD1306OLED *TPageDisplay::Oled() const { return FOled; }
 TZqST7565COG *TPageDisplay::Cog() const { return FCog; }
+void TPageDisplay::SetSettings(TZqFormSR *settings) { FSettings = settings; }
+void TPageDisplay::SetStorage(TmxStorage *storage) { FStorage = storage; }
+void TPageDisplay::SetDemoWait(TWait wait) { FDemoWait = wait ? std::move(wait) : TWait(DelayMs); }
+
+void TPageDisplay::SetGuard(TDeviceGuard *guard)
+{
+    if (Guard())
+        disconnect(Guard(), nullptr, this, nullptr);
+    TDevicePage::SetGuard(guard);
+    if (guard)
+        connect(guard, &TDeviceGuard::BusyChanged, this, &TPageDisplay::GuardBusyChanged);
+    GuardBusyChanged(guard && guard->Busy());
+}
+
+void TPageDisplay::GuardBusyChanged(bool busy)
+{
+    for (QPushButton *button : {Button1, AdvGlowButton5, AdvGlowButton6, AdvGlowButton13})
+        button->setEnabled(!busy);
+}
 
 int TPageDisplay::DisplayType() const { return ComboBox1->currentIndex(); }
 int TPageDisplay::DisplayTypeCount() const { return ComboBox1->count(); }
 void TPageDisplay::SetDisplayType(int index) { ComboBox1->setCurrentIndex(index); }
 void TPageDisplay::PageLeft() { CheckBox3->setChecked(false); }
+
+TZqGLCDDriver *TPageDisplay::SelectedDisplay() const
+{
+    return DisplayType() == 0 ? static_cast<TZqGLCDDriver *>(FOled) : static_cast<TZqGLCDDriver *>(FCog);
+}
+
+void TPageDisplay::ComboBox1Change(int index)
+{
+    if (FSettings)
+        FSettings->SaveRegINI(QStringLiteral("display_idx"), index);
+}
+
+void TPageDisplay::ShowInitialized(bool initialized)
+{
+    QPalette palette = pnlInit->palette();
+    palette.setColor(QPalette::Window, initialized ? kInitialised : kNotInitialised);
+    pnlInit->setPalette(palette);
+}
+
+void TPageDisplay::Button1Click()
+{
+    TDeviceGuard::THold hold = Guard() ? Guard()->Begin() : TDeviceGuard::THold();
+    if (!hold)
+        return;
+    CheckBox3->setChecked(false);
+    if (DisplayType() == 0) {
+        if (FOled)
+            FOled->ssd1306_init(2, 0x80, 0);
+    } else if (FCog) {
+        FCog->st7565_init(20);
+    }
+}
+
+int TPageDisplay::FieldValue(const QLineEdit *field, int def)
+{
+    bool ok = false;
+    const int value = field->text().toInt(&ok);
+    return ok ? value : def;
+}
+
+void TPageDisplay::AdvGlowButton5Click()
+{
+    TDeviceGuard::THold hold = Guard() ? Guard()->Begin() : TDeviceGuard::THold();
+    TZqGLCDDriver *display = SelectedDisplay();
+    if (!hold || !display)
+        return;
+    auto colour = [](QLineEdit *field) {
+        const int value = FieldValue(field, -9999);
+        if (value == 0 || value == 1)
+            return value;
+        field->setText(QStringLiteral("0"));
+        return 0;
+    };
+    auto position = [](QLineEdit *field) {
+        const int value = FieldValue(field, -9999);
+        if (value != -9999)
+            return value;
+        field->setText(QStringLiteral("0"));
+        return 0;
+    };
+    const int bk = colour(edBackColor);
+    const int cl = colour(edTextColor);
+    const int x = position(edX);
+    const int y = position(edY);
+    int size = FieldValue(edSize, -1);
+    if (size < 1 || size > 4) {
+        edSize->setText(QStringLiteral("1"));
+        size = 1;
+    }
+    const QByteArray text = Cp1250::Encode(edText->text());
+    // The COG is drawn in its one colour whatever the fields say.
+    if (display == FOled.data())
+        display->glcd_puts(x, y, text, std::uint8_t(size), std::uint8_t(cl), std::uint8_t(bk));
+    else
+        display->glcd_puts(x, y, text, std::uint8_t(size), 1, 0);
+    display->glcd_display();
+}
+
+void TPageDisplay::AdvGlowButton6Click()
+{
+    TDeviceGuard::THold hold = Guard() ? Guard()->Begin() : TDeviceGuard::THold();
+    TZqGLCDDriver *display = SelectedDisplay();
+    if (!hold || !display)
+        return;
+    display->glcd_cls();
+    display->glcd_display();
+}
+
+void TPageDisplay::AdvGlowButton13Click()
+{
+    TDeviceGuard::THold hold = Guard() ? Guard()->Begin() : TDeviceGuard::THold();
+    if (!hold || !SelectedDisplay())
+        return;
+    if (DisplayType() == 0)
+        RunOledDemo();
+    else
+        RunCogDemo();
+    CheckBox3->setChecked(true);
+    Timer2->stop();
+    Timer2->setInterval(4000);
+    Timer2->start();
+}
+
+void TPageDisplay::RunOledDemo()
+{
+    FDemoInverted = DisplayType() == 0;
+    RunDemo(SelectedDisplay(), true);
+}
+
+void TPageDisplay::RunCogDemo() { RunDemo(SelectedDisplay(), false); }
+
+// The display may go while the demo waits (the window closing): each step
+// after a wait looks for it again.
+void TPageDisplay::RunDemo(TZqGLCDDriver *target, bool oled)
+{
+    QPointer<TZqGLCDDriver> display(target);
+    const bool inv = FDemoInverted;
+    FDemoTextColor = inv ? 0 : 1;
+    FDemoBackColor = inv ? 1 : 0;
+    const auto zubel = StoredPicture(FStorage, inv ? "zubel_inv.bmp" : "zubel.bmp");
+    const auto zubel1 = StoredPicture(FStorage, inv ? "zubel1_inv.bmp" : "zubel1.bmp");
+    const auto logo = StoredPicture(FStorage, inv && !oled ? "kesto_logo_inv.bmp" : "kesto_logo.bmp");
+    const std::uint8_t logoColor = inv ? 0 : 1;
+    for (int x = 128; x >= 0 && display; x -= 4) {
+        display->glcd_cls();
+        DrawPicture(display, x, 0, zubel, 1);
+        display->glcd_display();
+    }
+    FDemoWait(2000);
+    const std::function<void()> steps[] = {
+        [&] {
+            display->glcd_cls();
+            DrawPicture(display, 0, 0, zubel1, 1);
+        },
+        [&] { display->glcd_puts2(124, 3, kDemoWeb, 1, FDemoTextColor, FDemoBackColor, gaRight); },
+        [&] { DrawPicture(display, 90, 14, logo, logoColor); },
+        [&] { display->glcd_puts2(124, 42, kDemoName1, 1, FDemoTextColor, FDemoBackColor, gaRight); },
+        [&] { display->glcd_puts2(124, 52, kDemoName2, 1, FDemoTextColor, FDemoBackColor, gaRight); },
+    };
+    for (const auto &step : steps) {
+        if (!display)
+            return;
+        step();
+        display->glcd_display();
+        FDemoWait(500);
+    }
+}
 
 void TPageDisplay::CheckBox3Click()
 {
@@ -42,4 +350,28 @@ void TPageDisplay::CheckBox3Click()
         Timer2->start();
     else
         Timer2->stop();
+}
+
+void TPageDisplay::Timer2Timer()
+{
+    TDeviceGuard::THold hold = Guard() ? Guard()->Begin() : TDeviceGuard::THold();
+    TZqGLCDDriver *display = SelectedDisplay();
+    if (!hold || !display)
+        return;
+    Timer2->setInterval(1000);
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale = QLocale::system();
+    const QByteArray time = Cp1250::Encode(locale.toString(now.time(), QLocale::LongFormat));
+    const QByteArray date = Cp1250::Encode(locale.toString(now.date(), QLocale::ShortFormat));
+    display->glcd_cls();
+    display->glcd_puts(4, 4, time.mid(0, 5), 3, 1, 0);
+    display->glcd_puts(92, 4, ":", 2, 1, 0);
+    display->glcd_puts(102, 4, time.mid(6, 2), 2, 1, 0);
+    display->glcd_drawFastHLine(30, 29, 75, 1);
+    display->glcd_puts(38, 32, date, 1, 1, 0);
+    display->glcd_puts(10, 46, "V-USB", 2, 1, 0);
+    display->glcd_puts2(124, 45, "KESTO", 1, 1, 0, gaRight);
+    display->glcd_puts2(124, 54, "display", 1, 1, 0, gaRight);
+    display->glcd_drawRect(0, 0, 128, 64, 1);
+    display->glcd_display();
 }

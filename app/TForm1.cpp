@@ -18,8 +18,10 @@
 #include "ZqLibUSB.h"
 #include "ZqSSD1306OLED.h"
 #include "ZqST7565COG.h"
+#include "StoredPictures.h"
 #include "ZqTools.h"
 #include "frmSchematU.h"
+#include "mxStorage.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -105,6 +107,9 @@ void TForm1::CreateComponents(UsbBackend *usb)
     ZqLibUSB1->OnConnected = [this](QObject *sender) { ZqLibUSB1Connected(sender); };
     ZqLibUSB1->OnDisconnected = [this](QObject *sender) { ZqLibUSB1Disconnected(sender); };
     ZqLibUSB1->OnAccessDenied = [this](QObject *sender) { ZqLibUSB1AccessDenied(sender); };
+    mxStorage1 = new TmxStorage(this);
+    mxStorage1->setObjectName(QStringLiteral("mxStorage1"));
+    mxStorage1->ReadDescription(StoredPicturesDescription());
     CreateDisplayDrivers();
     CreateEepromEngines();
     DeviceGuard1 = new TDeviceGuard(this);
@@ -164,6 +169,8 @@ void TForm1::HandOutComponents()
     TabSheet1->SetEngine(ZqEEPROM24Cxx1);
     TabSheet2->SetEngine(ZqEEPROM93Cxx1);
     TabSheet5->SetDrivers(ZqSSD1306OLED1, ZqST7565COG1);
+    TabSheet5->SetSettings(ZqFormSR1);
+    TabSheet5->SetStorage(mxStorage1);
 }
 
 QList<TDevicePage *> TForm1::DevicePages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet5}; }

@@ -24,6 +24,7 @@ class TZqLibUSB;
 class TZqSSD1306OLED;
 class TZqST7565COG;
 class TfrmSchemat;
+class TmxStorage;
 class UsbBackend;
 namespace sim {
 class Simulator;
@@ -45,6 +46,8 @@ public:
     // Components, in creation order.
     TZqFormSR *ZqFormSR1 = nullptr;
     TZqLibUSB *ZqLibUSB1 = nullptr;
+    // The display demo's pictures.
+    TmxStorage *mxStorage1 = nullptr;
     TZqST7565COG *ZqST7565COG1 = nullptr;
     TZqSSD1306OLED *ZqSSD1306OLED1 = nullptr;
     TZqEEPROM24Cxx *ZqEEPROM24Cxx1 = nullptr;

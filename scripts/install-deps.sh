@@ -6,6 +6,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
   libusb-dev libudev-dev
+  zlib1g-dev
   libbenchmark-dev
   umockdev libumockdev-dev
   fonts-dejavu-core
