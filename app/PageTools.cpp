@@ -10,6 +10,11 @@
 
 namespace PageTools {
 
+namespace {
+// The style sheet draws it; the property keeps it readable.
+const char *const kGaugeColour = "gaugeColour";
+} // namespace
+
 QLineEdit *DigitsEdit(QWidget *parent, const char *name, int maxLength, const QString &text)
 {
     auto *edit = new QLineEdit(text, parent);
@@ -40,15 +45,13 @@ QProgressBar *NewGauge(QWidget *parent, const char *name, const QColor &colour)
 void SetGauge(QProgressBar *gauge, int percent, const QColor &colour)
 {
     gauge->setValue(percent);
-    QPalette palette = gauge->palette();
-    palette.setColor(QPalette::Highlight, colour);
-    gauge->setPalette(palette);
+    gauge->setProperty(kGaugeColour, colour);
     gauge->setStyleSheet(QStringLiteral("QProgressBar { border: 1px solid gray; background: white; }"
                                         "QProgressBar::chunk { background-color: %1; }")
                              .arg(colour.name()));
 }
 
-QColor GaugeColour(const QProgressBar *gauge) { return gauge->palette().color(QPalette::Highlight); }
+QColor GaugeColour(const QProgressBar *gauge) { return gauge->property(kGaugeColour).value<QColor>(); }
 
 QString PercentText(int percent)
 {
