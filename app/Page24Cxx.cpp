@@ -67,7 +67,7 @@ TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
     connect(AdvGlowButton8, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton8Click);
     connect(AdvGlowButton9, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton9Click);
     connect(CheckBox4, &QCheckBox::clicked, this, &TPage24Cxx::CheckBox4Click);
-    ZqHexView1->OnDisplayEnd = [this](QObject *) { ZqHexView1->viewport()->unsetCursor(); };
+    ZqHexView1->OnDisplayEnd = ZqHexView1DisplayEnd;
 }
 
 QWidget *TPage24Cxx::NewReadGroup()

@@ -68,7 +68,7 @@ TPage93Cxx::TPage93Cxx(QWidget *parent) : TDevicePage(parent)
     connect(AdvGlowButton12, &QPushButton::clicked, this, &TPage93Cxx::AdvGlowButton12Click);
     connect(CheckBox5, &QCheckBox::clicked, this, &TPage93Cxx::CheckBox5Click);
     connect(CheckBox6, &QCheckBox::clicked, this, &TPage93Cxx::CheckBox6Click);
-    ZqHexView2->OnDisplayEnd = [this](QObject *) { ZqHexView2->viewport()->unsetCursor(); };
+    ZqHexView2->OnDisplayEnd = ZqHexView1DisplayEnd;
 }
 
 QWidget *TPage93Cxx::NewReadGroup()

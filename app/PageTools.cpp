@@ -1,5 +1,6 @@
 #include "PageTools.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -69,6 +70,12 @@ void RestartLines(QTextEdit *view, const QString &text)
 {
     view->clear();
     view->append(text);
+}
+
+void ZqHexView1DisplayEnd(QObject *)
+{
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
 }
 
 void ShowNotice(QWidget *page, QPointer<QMessageBox> &box, const QString &text)

@@ -31,6 +31,9 @@ void ReplaceFirstLine(QTextEdit *view, const QString &text);
 // Empties the view and gives it one line.
 void RestartLines(QTextEdit *view, const QString &text);
 
+// After a dump is drawn: the screen cursor back to the arrow.
+void ZqHexView1DisplayEnd(QObject *Sender);
+
 // Shown without blocking, so device work and tests go on; one box per page,
 // reused for the next notice.
 void ShowNotice(QWidget *page, QPointer<QMessageBox> &box, const QString &text);

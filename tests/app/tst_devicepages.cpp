@@ -99,7 +99,9 @@ private slots:
         // After the first byte of 512: 0 %, which the pattern prints without a digit.
         QString firstProgress;
         QTimer::singleShot(0, page, [&] { firstProgress = page->ZqHexView1->toPlainText(); });
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         click(page->AdvGlowButton7);
+        QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(firstProgress, QStringLiteral("reading EEPROM ...  %"));
         QCOMPARE(page->Label13->text(), QStringLiteral("Ilość bajtów odczytanych: 512"));
         QCOMPARE(page->prg->value(), 100);
