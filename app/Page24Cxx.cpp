@@ -1,12 +1,45 @@
 #include "Page24Cxx.h"
 
 #include "ClickablePicture.h"
+#include "Cp1250.h"
+#include "DeviceGuard.h"
+#include "PageTools.h"
 #include "Pictures.h"
 #include "ZqEEPROM24Cxx.h"
 #include "ZqHexView.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+using namespace PageTools;
+
+namespace {
+const QColor kReadColour(201, 255, 147);
+const QColor kWriteColour(255, 255, 164);
+const QColor kEraseColour(255, 0, 0);
+const QString kReadingLine = QStringLiteral("reading EEPROM ... 0%");
+const QString kEraseNotice = QStringLiteral("Zaznacz checkbox \"ERASE\"   ");
+const int kChipBytes[] = {256, 512, 1024, 2048};
+
+QString ActionText(TEepromAction action)
+{
+    switch (action) {
+    case eaRead:
+        return QStringLiteral("reading EEPROM ... ");
+    case eaWrite:
+        return QStringLiteral("writing to EEPROM ... ");
+    case eaErase:
+        return QStringLiteral("erasing EEPROM ... ");
+    }
+    return QString();
+}
+} // namespace
 
 TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
 {
@@ -14,13 +47,85 @@ TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
     ComboBox3 = TypeList("ComboBox3", {"24c02 - 2 kbit", "24c04 - 4 kbit", "24c08 - 8 kbit", "24c16 - 16 kbit"}, this);
     ComboBox3->setCurrentIndex(1);
     ZqHexView1 = Named(new TZqHexView(this), "ZqHexView1");
+    prg = NewGauge(this, "prg", kReadColour);
+    CheckBox4 = Named(new QCheckBox(QStringLiteral("Odstępy"), this), "CheckBox4");
+    CheckBox4->setChecked(true);
     auto *grid = NewPageLayout(Image7);
     grid->addWidget(ComboBox3, 0, 1, Qt::AlignTop);
-    grid->addWidget(ZqHexView1, 3, 0, 1, 4);
+    grid->addWidget(NewReadGroup(), 1, 1, 2, 1, Qt::AlignTop);
+    grid->addWidget(NewWriteGroup(), 0, 2, 3, 2, Qt::AlignTop);
+    auto *viewHead = new QHBoxLayout;
+    viewHead->addWidget(new QLabel(QStringLiteral("Dane z pamięci EEPROM "), this));
+    viewHead->addWidget(prg, 1);
+    viewHead->addWidget(CheckBox4);
+    grid->addLayout(viewHead, 3, 0, 1, 4);
+    grid->addWidget(ZqHexView1, 4, 0, 1, 4);
+    grid->setRowStretch(3, 0);
+    grid->setRowStretch(4, 1);
     connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TPage24Cxx::Apply24CxxType);
+    connect(AdvGlowButton7, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton7Click);
+    connect(AdvGlowButton8, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton8Click);
+    connect(AdvGlowButton9, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton9Click);
+    connect(CheckBox4, &QCheckBox::clicked, this, &TPage24Cxx::CheckBox4Click);
+    ZqHexView1->OnDisplayEnd = ZqHexView1DisplayEnd;
 }
 
-void TPage24Cxx::SetEngine(TZqEEPROM24Cxx *engine) { FEngine = engine; }
+QWidget *TPage24Cxx::NewReadGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral(" Odczyt "), this);
+    edEEaddr = DigitsEdit(group, "edEEaddr", 4, QStringLiteral("0"));
+    edEEbytes = DigitsEdit(group, "edEEbytes", 4, QStringLiteral("512"));
+    AdvGlowButton7 = Named(new QPushButton(QStringLiteral("ODCZYTAJ"), group), "AdvGlowButton7");
+    Label13 = Named(new QLabel(QStringLiteral("Ilość bajtów odczytanych: "), group), "Label13");
+    auto *box = new QGridLayout(group);
+    box->addWidget(new QLabel(QStringLiteral("adres"), group), 0, 0);
+    box->addWidget(new QLabel(QStringLiteral("ilość bajtów:"), group), 0, 1);
+    box->addWidget(edEEaddr, 1, 0);
+    box->addWidget(edEEbytes, 1, 1);
+    box->addWidget(AdvGlowButton7, 1, 2);
+    box->addWidget(Label13, 2, 0, 1, 3);
+    return group;
+}
+
+QWidget *TPage24Cxx::NewWriteGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral(" Zapis "), this);
+    edEEoffset = DigitsEdit(group, "edEEoffset", 4, QStringLiteral("0"));
+    edEEMdata = Named(new QLineEdit(QStringLiteral("przykładowy tekst"), group), "edEEMdata");
+    AdvGlowButton9 = Named(new QPushButton(QStringLiteral("ZAPISZ"), group), "AdvGlowButton9");
+    CheckBox1 = Named(new QCheckBox(QStringLiteral("ERASE"), group), "CheckBox1");
+    AdvGlowButton8 = Named(new QPushButton(QStringLiteral("SKASUJ"), group), "AdvGlowButton8");
+    Label14 = Named(new QLabel(QStringLiteral("Ilość bajtów zapisanych: "), group), "Label14");
+    auto *box = new QGridLayout(group);
+    box->addWidget(new QLabel(QStringLiteral("adres"), group), 0, 0);
+    box->addWidget(new QLabel(QStringLiteral("Dane do pamięci eeprom"), group), 0, 1);
+    box->addWidget(edEEoffset, 1, 0);
+    box->addWidget(edEEMdata, 1, 1);
+    box->addWidget(AdvGlowButton9, 1, 2);
+    box->addWidget(CheckBox1, 2, 1, Qt::AlignRight);
+    box->addWidget(AdvGlowButton8, 2, 2);
+    box->addWidget(Label14, 3, 0, 1, 3);
+    return group;
+}
+
+void TPage24Cxx::SetGuard(TDeviceGuard *guard)
+{
+    TDevicePage::SetGuard(guard);
+    FollowGuard(guard, this, {AdvGlowButton7, AdvGlowButton8, AdvGlowButton9});
+}
+
+void TPage24Cxx::SetEngine(TZqEEPROM24Cxx *engine)
+{
+    FEngine = engine;
+    if (!engine)
+        return;
+    engine->OnProgress = [this](QObject *sender, TEepromAction action, int percent) {
+        ZqEEPROM24Cxx1Progress(sender, action, percent);
+    };
+    engine->OnActionEnd = [this](QObject *sender, TEepromAction action, int bytes) {
+        ZqEEPROM24Cxx1ActionEnd(sender, action, bytes);
+    };
+}
 TZqEEPROM24Cxx *TPage24Cxx::Engine() const { return FEngine; }
 
 int TPage24Cxx::ChipType() const { return ComboBox3->currentIndex(); }
@@ -29,6 +134,79 @@ void TPage24Cxx::SetChipType(int index) { ComboBox3->setCurrentIndex(index); }
 
 void TPage24Cxx::Apply24CxxType()
 {
-    if (FEngine && ComboBox3->currentIndex() >= 0)
-        FEngine->SetEepromType(TZqEEPROM24Cxx::TEepromType(ComboBox3->currentIndex()));
+    const int item = ComboBox3->currentIndex();
+    if (item < 0 || item >= int(std::size(kChipBytes)))
+        return;
+    if (FEngine)
+        FEngine->SetEepromType(TZqEEPROM24Cxx::TEepromType(item));
+    edEEbytes->setText(QString::number(kChipBytes[item]));
+}
+
+void TPage24Cxx::AdvGlowButton7Click()
+{
+    const TDeviceGuard::THold hold = BeginWork(Guard());
+    if (hold)
+        ReadEEPROM();
+}
+
+void TPage24Cxx::AdvGlowButton8Click()
+{
+    if (!CheckBox1->isChecked()) {
+        ShowNotice(this, FNotice, kEraseNotice);
+        return;
+    }
+    const TDeviceGuard::THold hold = BeginWork(Guard());
+    if (!hold)
+        return;
+    CheckBox1->setChecked(false);
+    WriteThenRead(QByteArray(), 0, kEraseColour);
+}
+
+// A blank text makes the engine erase the whole chip; the end label says so.
+void TPage24Cxx::AdvGlowButton9Click()
+{
+    const TDeviceGuard::THold hold = BeginWork(Guard());
+    if (hold)
+        WriteThenRead(Cp1250::Encode(edEEMdata->text()), FieldNumber(edEEoffset), kWriteColour);
+}
+
+void TPage24Cxx::CheckBox4Click() { ZqHexView1->SetAddGap(CheckBox4->isChecked()); }
+
+void TPage24Cxx::WriteThenRead(const QByteArray &data, int address, const QColor &colour)
+{
+    SetGauge(prg, 0, colour);
+    ZqHexView1->clear();
+    if (FEngine)
+        FEngine->WriteEEPROM(data, address);
+    ReadEEPROM();
+}
+
+void TPage24Cxx::ReadEEPROM()
+{
+    SetGauge(prg, 0, kReadColour);
+    RestartLines(ZqHexView1, kReadingLine);
+    if (FEngine)
+        FEngine->ReadEEPROM(FieldNumber(edEEaddr), FieldNumber(edEEbytes));
+}
+
+void TPage24Cxx::ZqEEPROM24Cxx1Progress(QObject *, TEepromAction EepromAction, int progress_percent)
+{
+    prg->setValue(progress_percent);
+    ReplaceFirstLine(ZqHexView1, ActionText(EepromAction) + PercentText(progress_percent));
+}
+
+void TPage24Cxx::ZqEEPROM24Cxx1ActionEnd(QObject *, TEepromAction EepromAction, int bytes)
+{
+    const QString count = QString::number(bytes);
+    switch (EepromAction) {
+    case eaRead:
+        Label13->setText(QStringLiteral("Ilość bajtów odczytanych: ") + count);
+        break;
+    case eaWrite:
+        Label14->setText(QStringLiteral("Ilość bajtów zapisanych: ") + count);
+        break;
+    case eaErase:
+        Label14->setText(QStringLiteral("Ilość bajtów skasowanych: ") + count);
+        break;
+    }
 }

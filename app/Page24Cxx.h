@@ -2,7 +2,16 @@
 // The "EEPROM 24Cxx" page: chip type, reads into its hex view, writes and erase.
 #include "DevicePage.h"
 
+#include "ZqEEPROMCommon.h"
+#include <QMessageBox>
+
+class QCheckBox;
 class QComboBox;
+class QLabel;
+class QLineEdit;
+
+class QProgressBar;
+class QPushButton;
 class TZqEEPROM24Cxx;
 class TZqHexView;
 
@@ -11,19 +20,49 @@ class TPage24Cxx : public TDevicePage {
 public:
     explicit TPage24Cxx(QWidget *parent = nullptr);
 
+    void SetGuard(TDeviceGuard *guard) override;
+    // The page takes the engine's events.
     void SetEngine(TZqEEPROM24Cxx *engine);
     TZqEEPROM24Cxx *Engine() const;
 
     int ChipType() const;
     int ChipTypeCount() const;
     void SetChipType(int index);
-    // The chosen type into the engine.
+    // The chosen type into the engine and its size into the read count.
     void Apply24CxxType();
+
+    // The last notice shown to the user, if any.
+    QMessageBox *Notice() const { return FNotice; }
 
     TClickablePicture *Image7;
     QComboBox *ComboBox3;
     TZqHexView *ZqHexView1;
+    QProgressBar *prg;
+    QCheckBox *CheckBox4;
+    QLineEdit *edEEaddr;
+    QLineEdit *edEEbytes;
+    QPushButton *AdvGlowButton7;
+    QLabel *Label13;
+    QLineEdit *edEEoffset;
+    QLineEdit *edEEMdata;
+    QPushButton *AdvGlowButton9;
+    QCheckBox *CheckBox1;
+    QPushButton *AdvGlowButton8;
+    QLabel *Label14;
 
 private:
+    QWidget *NewReadGroup();
+    QWidget *NewWriteGroup();
+    void AdvGlowButton7Click();
+    void AdvGlowButton8Click();
+    void AdvGlowButton9Click();
+    void CheckBox4Click();
+    // Starts an erase or a write of data; the read-back follows either.
+    void WriteThenRead(const QByteArray &data, int address, const QColor &colour);
+    void ReadEEPROM();
+    void ZqEEPROM24Cxx1Progress(QObject *Sender, TEepromAction EepromAction, int progress_percent);
+    void ZqEEPROM24Cxx1ActionEnd(QObject *Sender, TEepromAction EepromAction, int bytes);
+
     QPointer<TZqEEPROM24Cxx> FEngine;
+    QPointer<QMessageBox> FNotice;
 };

@@ -1,17 +1,69 @@
 #include "PageRtc.h"
 
 #include "ClickablePicture.h"
+#include "DeviceGuard.h"
+#include "PageTools.h"
 #include "Pictures.h"
+#include "ZqLibUSB.h"
 
+#include <QDate>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
-TPageRtc::TPageRtc(QWidget *parent) : TDevicePage(parent)
+using namespace PageTools;
+
+namespace {
+// PCF8583 with pin A0 high; wValue bit 8 asks the firmware for a write.
+constexpr int kClockRead = 0xA2;
+constexpr int kClockWrite = 0x1A2;
+constexpr int kSecondsRegister = 2;
+constexpr int kTimerRegister = 7;
+// Free RAM: base year high, low, then the year counter the base belongs to,
+// marked so that RAM someone else filled is not taken for it.
+constexpr int kBaseYearRam = 16;
+constexpr int kBaseYearBytes = 3;
+constexpr std::uint8_t kCounterMark = 0xB0;
+constexpr std::uint8_t kCounterMarkMask = 0xFC;
+
+QString TwoHex(char byte) { return QStringLiteral("%1").arg(std::uint8_t(byte), 2, 16, QLatin1Char('0')); }
+
+std::uint8_t Bcd(int value) { return std::uint8_t((value / 10) << 4 | value % 10); }
+
+QByteArray BaseYearBytes(int base, int counter)
+{
+    const char bytes[] = {char(base >> 8), char(base & 0xFF), char(kCounterMark | counter)};
+    return QByteArray(bytes, sizeof bytes);
+}
+
+struct TFieldRange {
+    QLineEdit *edit;
+    const char *name;
+    int low;
+    int high;
+};
+} // namespace
+
+TPageRtc::TPageRtc(QWidget *parent) : TDevicePage(parent), FNow([] { return QDateTime::currentDateTime(); })
 {
     Image1 = Named(new TClickablePicture(Pictures::chipPackagePicture(QStringLiteral("RTC PCF 8583")), this), "Image1");
+    auto *grid = NewPageLayout(Image1);
+    grid->addWidget(NewClockGroup(), 0, 1, 3, 1, Qt::AlignTop);
+    grid->addWidget(NewSettingGroup(), 0, 2, 3, 1, Qt::AlignTop);
+    Timer1 = NewTimer(this, "Timer1", 1000);
+    connect(AdvGlowButton1, &QPushButton::clicked, this, &TPageRtc::AdvGlowButton1Click);
+    connect(AdvGlowButton2, &QPushButton::clicked, this, &TPageRtc::AdvGlowButton2Click);
+    connect(AdvGlowButton3, &QPushButton::clicked, this, &TPageRtc::AdvGlowButton3Click);
+    connect(AdvGlowButton4, &QPushButton::clicked, this, &TPageRtc::AdvGlowButton4Click);
+    connect(Timer1, &QTimer::timeout, this, &TPageRtc::Timer1Timer);
+}
+
+QWidget *TPageRtc::NewClockGroup()
+{
     auto *clock = Named(new QGroupBox(QStringLiteral(" Odczyt czasu i daty "), this), "GroupBox3");
     lbTime = Named(new QLabel(QStringLiteral("00:00:00"), clock), "lbTime");
     lbDate = Named(new QLabel(QStringLiteral("2001-01-01"), clock), "lbDate");
@@ -29,14 +81,48 @@ TPageRtc::TPageRtc(QWidget *parent) : TDevicePage(parent)
     box->addWidget(lbDate, 1, 0, 1, 2);
     box->addWidget(AdvGlowButton1, 2, 0);
     box->addWidget(AdvGlowButton2, 2, 1);
-    auto *grid = NewPageLayout(Image1);
-    grid->addWidget(clock, 0, 1, 3, 1, Qt::AlignTop);
-    Timer1 = NewTimer(this, "Timer1", 1000);
-    connect(AdvGlowButton1, &QPushButton::clicked, this, &TPageRtc::AdvGlowButton1Click);
-    connect(AdvGlowButton2, &QPushButton::clicked, this, &TPageRtc::AdvGlowButton2Click);
+    return clock;
+}
+
+QWidget *TPageRtc::NewSettingGroup()
+{
+    auto *group = Named(new QGroupBox(QStringLiteral(" Ustawianie czasu "), this), "GroupBox4");
+    const QString twoZeros = QStringLiteral("00");
+    edHH = DigitsEdit(group, "edHH", 2, twoZeros);
+    edMM = DigitsEdit(group, "edMM", 2, twoZeros);
+    edSS = DigitsEdit(group, "edSS", 2, twoZeros);
+    edRok = DigitsEdit(group, "edRok", 4, QStringLiteral("0000"));
+    edaMM = DigitsEdit(group, "edaMM", 2, twoZeros);
+    edDD = DigitsEdit(group, "edDD", 2, twoZeros);
+    AdvGlowButton3 = Named(new QPushButton(QStringLiteral("get time"), group), "AdvGlowButton3");
+    AdvGlowButton4 = Named(new QPushButton(QStringLiteral("zapisz"), group), "AdvGlowButton4");
+    auto row = [group](std::initializer_list<QLineEdit *> fields, const QString &separator) {
+        auto *line = new QHBoxLayout;
+        for (QLineEdit *field : fields) {
+            if (field != *fields.begin())
+                line->addWidget(new QLabel(separator, group));
+            line->addWidget(field);
+        }
+        line->addStretch(1);
+        return line;
+    };
+    auto *box = new QGridLayout(group);
+    box->addLayout(row({edHH, edMM, edSS}, QStringLiteral(":")), 0, 0);
+    box->addLayout(row({edRok, edaMM, edDD}, QStringLiteral("-")), 1, 0);
+    box->addWidget(AdvGlowButton3, 0, 1);
+    box->addWidget(AdvGlowButton4, 1, 1);
+    return group;
+}
+
+void TPageRtc::SetGuard(TDeviceGuard *guard)
+{
+    TDevicePage::SetGuard(guard);
+    FollowGuard(guard, this, {AdvGlowButton4});
 }
 
 void TPageRtc::PageLeft() { Timer1->stop(); }
+
+void TPageRtc::SetNow(std::function<QDateTime()> now) { FNow = std::move(now); }
 
 // The first poll comes at once; later ones a second apart.
 void TPageRtc::AdvGlowButton1Click()
@@ -46,3 +132,130 @@ void TPageRtc::AdvGlowButton1Click()
 }
 
 void TPageRtc::AdvGlowButton2Click() { Timer1->stop(); }
+
+void TPageRtc::AdvGlowButton3Click()
+{
+    const QDateTime now = FNow();
+    edHH->setText(QString::number(now.time().hour()));
+    edMM->setText(QString::number(now.time().minute()));
+    edSS->setText(QString::number(now.time().second()));
+    edRok->setText(QString::number(now.date().year()));
+    edaMM->setText(QString::number(now.date().month()));
+    edDD->setText(QString::number(now.date().day()));
+}
+
+// A tick while another operation runs is skipped, not queued: the next comes a second later.
+void TPageRtc::Timer1Timer()
+{
+    Timer1->setInterval(1000);
+    const TDeviceGuard::THold hold = BeginWork(Guard());
+    if (!hold || !ReadRegisters(kSecondsRegister, 6))
+        return;
+    const QByteArray &r = Link()->DevBuffer;
+    lbTime->setText(TwoHex(r[2]) + QLatin1Char(':') + TwoHex(r[1]) + QLatin1Char(':') + TwoHex(r[0]));
+    ShowDate(r[4] & 0x1F, r[3] & 0x3F, std::uint8_t(r[3]) >> 6);
+}
+
+// Month and day are BCD. A counter below the one the base belongs to has
+// wrapped at a New Year: the base moves on by four, in the chip as well.
+void TPageRtc::ShowDate(int month, int day, int yearCounter)
+{
+    if (!ReadRegisters(kBaseYearRam, kBaseYearBytes))
+        return;
+    const QByteArray &r = Link()->DevBuffer;
+    int base = std::uint8_t(r[0]) << 8 | std::uint8_t(r[1]);
+    const std::uint8_t kept = std::uint8_t(r[2]);
+    const bool marked = (kept & kCounterMarkMask) == kCounterMark;
+    if (!marked || (kept & 3) != yearCounter) {
+        if (marked && yearCounter < (kept & 3))
+            base = (base + 4) & 0xFFFF;
+        WriteRegisters(kBaseYearRam, BaseYearBytes(base, yearCounter));
+    }
+    const int year = (base + yearCounter) & 0xFFFF;
+    lbDate->setText(QString::number(year) + QLatin1Char('-') + TwoHex(char(month)) + QLatin1Char('-') +
+                    TwoHex(char(day)));
+}
+
+void TPageRtc::AdvGlowButton4Click()
+{
+    const QString error = FieldError();
+    if (!error.isEmpty()) {
+        ShowNotice(this, FNotice, error);
+        return;
+    }
+    const TDeviceGuard::THold hold = BeginWork(Guard());
+    if (!hold)
+        return;
+    const bool running = Timer1->isActive();
+    Timer1->stop();
+    WriteClock();
+    if (running)
+        Timer1->start();
+}
+
+// The chip would count on from an invalid BCD value into nonsense.
+QString TPageRtc::FieldError() const
+{
+    const int year = FieldNumber(edRok);
+    const int month = FieldNumber(edaMM);
+    const int days = month >= 1 && month <= 12 ? QDate(year, month, 1).daysInMonth() : 31;
+    const TFieldRange ranges[] = {
+        {edHH, "godzina", 0, 23}, {edMM, "minuty", 0, 59},   {edSS, "sekundy", 0, 59},
+        {edRok, "rok", 1, 9999},  {edaMM, "miesiąc", 1, 12}, {edDD, "dzień", 1, days},
+    };
+    for (const TFieldRange &range : ranges) {
+        const int value = FieldNumber(range.edit);
+        if (value < range.low || value > range.high)
+            return QStringLiteral("Pole \"%1\": %2 jest poza zakresem %3..%4.\nZegar nie został ustawiony.")
+                .arg(QString::fromUtf8(range.name))
+                .arg(value)
+                .arg(range.low)
+                .arg(range.high);
+    }
+    return QString();
+}
+
+// Register 7 (the chip's timer) goes with the block; it is read first, so
+// the write leaves it as the chip holds it. A clock that cannot be read is
+// not written.
+void TPageRtc::WriteClock()
+{
+    if (!ReadRegisters(kTimerRegister, 1))
+        return;
+    const char timer = Link()->DevBuffer[0];
+    const int year = FieldNumber(edRok);
+    const int counter = year & 3;
+    const char block[] = {char(Bcd(FieldNumber(edSS))),  char(Bcd(FieldNumber(edMM))),
+                          char(Bcd(FieldNumber(edHH))),  char(Bcd(FieldNumber(edDD)) | counter << 6),
+                          char(Bcd(FieldNumber(edaMM))), timer};
+    WriteRegisters(kSecondsRegister, QByteArray(block, sizeof block));
+    WriteRegisters(kBaseYearRam, BaseYearBytes(year - counter, counter));
+}
+
+bool TPageRtc::ReadRegisters(int index, int count)
+{
+    TZqLibUSB *link = Link();
+    if (!link)
+        return false;
+    TUsbCtrlSet s;
+    s.bRequest = arI2CRead;
+    s.wValue = kClockRead;
+    s.wIndex = std::uint16_t(index);
+    s.wLength = std::uint16_t(count);
+    // A short answer leaves stale bytes in the buffer: no answer at all.
+    return link->DevRead3(s) >= count;
+}
+
+bool TPageRtc::WriteRegisters(int index, const QByteArray &bytes)
+{
+    TZqLibUSB *link = Link();
+    if (!link || link->DevBuffer.size() < bytes.size())
+        return false;
+    link->DevBuffer.replace(0, bytes.size(), bytes);
+    TUsbCtrlSet s;
+    s.bRequest = arI2CWrite;
+    s.wValue = kClockWrite;
+    s.wIndex = std::uint16_t(index);
+    s.wLength = std::uint16_t(bytes.size());
+    return link->DevWrite2(s);
+}

@@ -200,6 +200,7 @@ void TForm1::FormCreate()
     TabSheet2->SetChipType(ReadListIndex("93cxx", 0, TabSheet2->ChipTypeCount()));
     TabSheet1->Apply24CxxType();
     TabSheet2->Apply93CxxType();
+    TabSheet3->AdvGlowButton3Click();
 }
 
 void TForm1::showEvent(QShowEvent *event)

@@ -1,0 +1,107 @@
+#include "PageTools.h"
+
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QRegularExpressionValidator>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+
+namespace PageTools {
+
+namespace {
+// The style sheet draws it; the property keeps it readable.
+const char *const kGaugeColour = "gaugeColour";
+} // namespace
+
+QLineEdit *DigitsEdit(QWidget *parent, const char *name, int maxLength, const QString &text)
+{
+    auto *edit = new QLineEdit(text, parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setMaxLength(maxLength);
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (maxLength + 2) + 12);
+    return edit;
+}
+
+int FieldNumber(const QLineEdit *edit)
+{
+    bool ok = false;
+    const int value = edit->text().toInt(&ok);
+    return ok ? value : 0;
+}
+
+QProgressBar *NewGauge(QWidget *parent, const char *name, const QColor &colour)
+{
+    auto *gauge = new QProgressBar(parent);
+    gauge->setObjectName(QLatin1String(name));
+    gauge->setRange(0, 100);
+    gauge->setTextVisible(false);
+    SetGauge(gauge, 0, colour);
+    return gauge;
+}
+
+void SetGauge(QProgressBar *gauge, int percent, const QColor &colour)
+{
+    gauge->setValue(percent);
+    gauge->setProperty(kGaugeColour, colour);
+    gauge->setStyleSheet(QStringLiteral("QProgressBar { border: 1px solid gray; background: white; }"
+                                        "QProgressBar::chunk { background-color: %1; }")
+                             .arg(colour.name()));
+}
+
+QColor GaugeColour(const QProgressBar *gauge) { return gauge->property(kGaugeColour).value<QColor>(); }
+
+QString PercentText(int percent)
+{
+    return (percent == 0 ? QString() : QString::number(percent)) + QStringLiteral(" %");
+}
+
+void ReplaceFirstLine(QTextEdit *view, const QString &text)
+{
+    QTextCursor cursor(view->document()->firstBlock());
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(text);
+}
+
+void RestartLines(QTextEdit *view, const QString &text)
+{
+    view->clear();
+    view->append(text);
+}
+
+void ZqHexView1DisplayEnd(QObject *)
+{
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void ShowNotice(QWidget *page, QPointer<QMessageBox> &box, const QString &text)
+{
+    if (!box)
+        box = new QMessageBox(QMessageBox::Information, QStringLiteral("Brindle"), QString(), QMessageBox::Ok, page);
+    box->setText(text);
+    box->open();
+}
+
+} // namespace PageTools
+
+#include "DeviceGuard.h"
+
+namespace PageTools {
+void FollowGuard(TDeviceGuard *guard, QObject *context, const QList<QWidget *> &buttons)
+{
+    if (!guard)
+        return;
+    auto follow = [buttons](bool busy) {
+        for (QWidget *button : buttons)
+            button->setEnabled(!busy);
+    };
+    QObject::connect(guard, &TDeviceGuard::BusyChanged, context, follow);
+    follow(guard->Busy());
+}
+
+TDeviceGuard::THold BeginWork(TDeviceGuard *guard) { return guard ? guard->Begin() : TDeviceGuard::THold(); }
+} // namespace PageTools

@@ -1,0 +1,48 @@
+#pragma once
+// Small pieces the device pages share: digit fields, the progress gauge,
+// the progress line of a hex view and the page's notice box.
+#include "DeviceGuard.h"
+
+#include <QColor>
+#include <QList>
+#include <QPointer>
+#include <QString>
+
+class QLineEdit;
+#include <QMessageBox>
+class QProgressBar;
+class QTextEdit;
+class QWidget;
+
+namespace PageTools {
+
+// An edit that takes only decimal digits, at most maxLength of them.
+QLineEdit *DigitsEdit(QWidget *parent, const char *name, int maxLength, const QString &text);
+// The field as a decimal number; an empty field counts as 0.
+int FieldNumber(const QLineEdit *edit);
+
+QProgressBar *NewGauge(QWidget *parent, const char *name, const QColor &colour);
+void SetGauge(QProgressBar *gauge, int percent, const QColor &colour);
+QColor GaugeColour(const QProgressBar *gauge);
+
+// The percentage as the pattern "# %": no digit for 0.
+QString PercentText(int percent);
+void ReplaceFirstLine(QTextEdit *view, const QString &text);
+// Empties the view and gives it one line.
+void RestartLines(QTextEdit *view, const QString &text);
+
+// After a dump is drawn: the screen cursor back to the arrow.
+void ZqHexView1DisplayEnd(QObject *Sender);
+
+// Shown without blocking, so device work and tests go on; one box per page,
+// reused for the next notice.
+void ShowNotice(QWidget *page, QPointer<QMessageBox> &box, const QString &text);
+
+} // namespace PageTools
+
+namespace PageTools {
+// buttons are disabled while the guard is busy with any page's operation.
+void FollowGuard(TDeviceGuard *guard, QObject *context, const QList<QWidget *> &buttons);
+// An empty hold, so the action does nothing, while another runs or with no guard.
+TDeviceGuard::THold BeginWork(TDeviceGuard *guard);
+} // namespace PageTools

@@ -1,0 +1,560 @@
+// The EEPROM and clock pages of the main window on the virtual adapter with
+// its real chips, driven as a user drives them: typing, clicking, waiting.
+#include "Cp1250.h"
+#include "DeviceGuard.h"
+#include "Page24Cxx.h"
+#include "Page93Cxx.h"
+#include "PageRtc.h"
+#include "PageTools.h"
+#include "Pcf8583.h"
+#include "Simulator.h"
+#include "TForm1.h"
+#include "ZqEEPROM24Cxx.h"
+#include "ZqEEPROM93Cxx.h"
+#include "ZqHexView.h"
+#include "ZqLibUSB.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace sim;
+
+namespace {
+// The window on a simulator of its own. Manual time for the clock tests;
+// the 24Cxx engine waits out write cycles in real time, so its chips need the
+// steady clock.
+struct Bench {
+    explicit Bench(bool steady)
+    {
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        simulator = std::make_unique<Simulator>(BusPopulation{}, steady ? nullptr : &clock);
+        form = std::make_unique<TForm1>(simulator.get(), simulator.get());
+        form->show();
+        QTRY_VERIFY(form->ZqLibUSB1->Connected());
+    }
+    ~Bench()
+    {
+        form.reset();
+        simulator.reset();
+    }
+    Pcf8583 &rtc() { return *simulator->firmware().rtc(); }
+    QByteArray chip24() { return simulator->firmware().eeprom24()->memory(); }
+    int transfers() const { return int(simulator->adapter()->log().records().size()); }
+    int transfersOf(int request) const
+    {
+        int n = 0;
+        for (const auto &record : simulator->adapter()->log().records())
+            n += record.request == request;
+        return n;
+    }
+
+    QTemporaryDir config;
+    ManualClock clock;
+    std::unique_ptr<Simulator> simulator;
+    std::unique_ptr<TForm1> form;
+};
+
+void type(QLineEdit *edit, const QString &text)
+{
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    // Letters beyond ASCII come as a keyboard layout gives them: text without a key code.
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(edit, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+QByteArray pattern(int n)
+{
+    QByteArray bytes(n, '\0');
+    for (int i = 0; i < n; ++i)
+        bytes[i] = char((i * 7 + 3) & 0xFF);
+    return bytes;
+}
+} // namespace
+
+class TestDevicePages : public QObject {
+    Q_OBJECT
+
+private slots:
+    void read24c04FillsDumpAndCount()
+    {
+        Bench bench(true);
+        bench.simulator->firmware().eeprom24()->setMemory(0, QByteArray("Ala ma kota"));
+        TPage24Cxx *page = bench.form->TabSheet1;
+        // After the first byte of 512: 0 %, which the pattern prints without a digit.
+        QString firstProgress;
+        QTimer::singleShot(0, page, [&] { firstProgress = page->ZqHexView1->toPlainText(); });
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        click(page->AdvGlowButton7);
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(firstProgress, QStringLiteral("reading EEPROM ...  %"));
+        QCOMPARE(page->Label13->text(), QStringLiteral("Ilość bajtów odczytanych: 512"));
+        QCOMPARE(page->prg->value(), 100);
+        QCOMPARE(PageTools::GaugeColour(page->prg), QColor(201, 255, 147));
+        const QString dump = page->ZqHexView1->toPlainText();
+        QVERIFY2(dump.contains(QStringLiteral("41 6C 61 20 6D 61 20 6B")), qPrintable(dump.left(300)));
+        QVERIFY(dump.contains(QStringLiteral("\n1F0  ")));
+        QVERIFY(!dump.contains(QStringLiteral("\n200  ")));
+    }
+
+    void gapBoxAppliesAtNextRead()
+    {
+        Bench bench(true);
+        bench.simulator->firmware().eeprom24()->setMemory(0, QByteArray("ABCDEFGHIJKLMNOP"));
+        TPage24Cxx *page = bench.form->TabSheet1;
+        type(page->edEEbytes, QStringLiteral("16"));
+        click(page->AdvGlowButton7);
+        const QString withGap = page->ZqHexView1->toPlainText();
+        QVERIFY2(withGap.contains(QStringLiteral("ABCDEFGH  IJKLMNOP")), qPrintable(withGap));
+        click(page->CheckBox4);
+        QCOMPARE(page->ZqHexView1->toPlainText(), withGap);
+        click(page->AdvGlowButton7);
+        QVERIFY(page->ZqHexView1->toPlainText().contains(QStringLiteral("ABCDEFGHIJKLMNOP")));
+    }
+
+    void writeThenReadBackShowsText()
+    {
+        Bench bench(true);
+        TPage24Cxx *page = bench.form->TabSheet1;
+        const QString text = QStringLiteral("Zażółć gęślą");
+        type(page->edEEMdata, text);
+        type(page->edEEoffset, QStringLiteral("32"));
+        QCOMPARE(page->edEEMdata->text(), text);
+        click(page->AdvGlowButton9);
+        const QByteArray encoded = Cp1250::Encode(text);
+        QCOMPARE(bench.chip24().mid(32, encoded.size()), encoded);
+        QCOMPARE(page->Label14->text(), QStringLiteral("Ilość bajtów zapisanych: %1").arg(encoded.size()));
+        QCOMPARE(page->Label13->text(), QStringLiteral("Ilość bajtów odczytanych: 512"));
+        const QString dump = page->ZqHexView1->toPlainText();
+        QVERIFY2(dump.contains(QStringLiteral("Zażółć g")), qPrintable(dump.left(400)));
+    }
+
+    void eraseNeedsTheBox()
+    {
+        Bench bench(true);
+        bench.simulator->firmware().eeprom24()->setMemory(0, pattern(512));
+        TPage24Cxx *page = bench.form->TabSheet1;
+        const int before = bench.transfers();
+        click(page->AdvGlowButton8);
+        QVERIFY(page->Notice() && page->Notice()->isVisible());
+        QCOMPARE(page->Notice()->text(), QStringLiteral("Zaznacz checkbox \"ERASE\"   "));
+        QCOMPARE(bench.transfers(), before);
+        QCOMPARE(bench.chip24(), pattern(512));
+        page->Notice()->close();
+
+        click(page->CheckBox1);
+        QVERIFY(page->CheckBox1->isChecked());
+        click(page->AdvGlowButton8);
+        QVERIFY(!page->CheckBox1->isChecked());
+        QCOMPARE(bench.chip24(), QByteArray(512, char(0xFF)));
+        QCOMPARE(page->Label14->text(), QStringLiteral("Ilość bajtów skasowanych: 512"));
+        QCOMPARE(page->Label13->text(), QStringLiteral("Ilość bajtów odczytanych: 512"));
+    }
+
+    void blankTextErases()
+    {
+        Bench bench(true);
+        bench.simulator->firmware().eeprom24()->setMemory(0, pattern(512));
+        TPage24Cxx *page = bench.form->TabSheet1;
+        type(page->edEEMdata, QStringLiteral("   "));
+        click(page->AdvGlowButton9);
+        QCOMPARE(bench.chip24(), QByteArray(512, char(0xFF)));
+        QCOMPARE(page->Label14->text(), QStringLiteral("Ilość bajtów skasowanych: 512"));
+    }
+
+    void readBeyondTheEnd()
+    {
+        Bench bench(true);
+        TPage24Cxx *page = bench.form->TabSheet1;
+        type(page->edEEaddr, QStringLiteral("600"));
+        click(page->AdvGlowButton7);
+        QCOMPARE(page->ZqHexView1->toPlainText(), QStringLiteral("reading EEPROM ... 0%"));
+        QCOMPARE(page->Label13->text(), QStringLiteral("Ilość bajtów odczytanych: 0"));
+    }
+
+    void fieldsTakeDigitsOnly()
+    {
+        Bench bench(false);
+        QLineEdit *field = bench.form->TabSheet1->edEEbytes;
+        type(field, QStringLiteral("12a3456"));
+        QCOMPARE(field->text(), QStringLiteral("1234"));
+        QLineEdit *seconds = bench.form->TabSheet3->edSS;
+        type(seconds, QStringLiteral("7x59"));
+        QCOMPARE(seconds->text(), QStringLiteral("75"));
+    }
+
+    void type24CxxSetsCount_data()
+    {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("count");
+        QTest::newRow("24c02") << 0 << "256";
+        QTest::newRow("24c08") << 2 << "1024";
+        QTest::newRow("24c16") << 3 << "2048";
+    }
+    void type24CxxSetsCount()
+    {
+        QFETCH(int, item);
+        QFETCH(QString, count);
+        Bench bench(false);
+        TPage24Cxx *page = bench.form->TabSheet1;
+        page->ComboBox3->setCurrentIndex(item);
+        QCOMPARE(page->edEEbytes->text(), count);
+        QCOMPARE(int(bench.form->ZqEEPROM24Cxx1->EepromType()), item);
+    }
+
+    void type93CxxAndOrganisation_data()
+    {
+        QTest::addColumn<bool>("eightBit");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("93C46 16-bit") << false << 0 << "64"
+                                      << "ilość słów:";
+        QTest::newRow("93C46 8-bit") << true << 0 << "128"
+                                     << "ilość bajtów:";
+        QTest::newRow("93C66 16-bit") << false << 2 << "256"
+                                      << "ilość słów:";
+        QTest::newRow("93C86 8-bit") << true << 4 << "2048"
+                                     << "ilość bajtów:";
+        QTest::newRow("93C86 16-bit") << false << 4 << "1024"
+                                      << "ilość słów:";
+    }
+    // The organisation is switched twice, so 16-bit rows also come from 8-bit.
+    void type93CxxAndOrganisation()
+    {
+        QFETCH(bool, eightBit);
+        QFETCH(int, item);
+        QFETCH(QString, count);
+        QFETCH(QString, unit);
+        Bench bench(false);
+        TPage93Cxx *page = bench.form->TabSheet2;
+        QCOMPARE(page->Label19->text(), QStringLiteral("Ilość słów odczytanych: "));
+        click(page->RadioButton2);
+        page->ComboBox2->setCurrentIndex(item);
+        click(eightBit ? page->RadioButton2 : page->RadioButton1);
+        QCOMPARE(page->ed93c46bytes->text(), count);
+        QCOMPARE(page->Label21->text(), unit);
+        QCOMPARE(page->Label19->text(), QStringLiteral("Ilość bajtów odczytanych: "));
+        QCOMPARE(page->Label22->text(), QStringLiteral("Ilość bajtów zapisanych: "));
+        QCOMPARE(int(bench.form->ZqEEPROM93Cxx1->EepromType()), item);
+        QCOMPARE(bench.form->ZqEEPROM93Cxx1->EepromOrganisation(),
+                 eightBit ? TZqEEPROM93Cxx::eo8_bit : TZqEEPROM93Cxx::eo16_bit);
+    }
+
+    void read93c46WordsCountsBytes()
+    {
+        Bench bench(true);
+        bench.simulator->firmware().eeprom93()->setMemory(0, QByteArray("dorlin77"));
+        TPage93Cxx *page = bench.form->TabSheet2;
+        click(page->AdvGlowButton10);
+        QCOMPARE(page->lb93cBajtyOdczytane->text(), QStringLiteral("128"));
+        QVERIFY(page->ZqHexView2->toPlainText().contains(QStringLiteral("64 6F 72 6C")));
+        QCOMPARE(PageTools::GaugeColour(page->prg1), QColor(255, 255, 0));
+    }
+
+    void write93CxxAndEraseNeedsTheBox()
+    {
+        Bench bench(true);
+        TPage93Cxx *page = bench.form->TabSheet2;
+        type(page->Edit4, QStringLiteral("łódź"));
+        click(page->AdvGlowButton12);
+        QCOMPARE(bench.simulator->firmware().eeprom93()->memory().left(4), Cp1250::Encode(QStringLiteral("łódź")));
+        const int before = bench.transfers();
+        type(page->Edit4, QString());
+        click(page->AdvGlowButton12);
+        QCOMPARE(bench.transfers(), before);
+        click(page->AdvGlowButton11);
+        QCOMPARE(page->Notice()->text(), QStringLiteral("Zaznacz checkbox \"ERASE\"   "));
+        QCOMPARE(bench.transfers(), before);
+        click(page->CheckBox2);
+        click(page->AdvGlowButton11);
+        QVERIFY(!page->CheckBox2->isChecked());
+        QCOMPARE(bench.simulator->firmware().eeprom93()->memory(), QByteArray(128, char(0xFF)));
+    }
+
+    // Clicks on this and other pages while a read runs do nothing: their
+    // buttons are disabled, and a click that still arrives is refused.
+    void secondClickDuringReadRefused()
+    {
+        Bench bench(true);
+        bench.simulator->firmware().eeprom24()->setMemory(0, pattern(512));
+        TPage24Cxx *page = bench.form->TabSheet1;
+        TPage93Cxx *other = bench.form->TabSheet2;
+        click(page->CheckBox1);
+        bool disabledMeanwhile = false;
+        QTimer::singleShot(20, page, [&] {
+            disabledMeanwhile = !page->AdvGlowButton7->isEnabled() && !page->AdvGlowButton8->isEnabled() &&
+                                !other->AdvGlowButton10->isEnabled() &&
+                                !bench.form->TabSheet3->AdvGlowButton4->isEnabled();
+            emit page->AdvGlowButton8->clicked();
+            emit page->AdvGlowButton7->clicked();
+            emit other->AdvGlowButton11->clicked();
+        });
+        click(page->AdvGlowButton7);
+        QVERIFY(disabledMeanwhile);
+        QCOMPARE(bench.chip24(), pattern(512));
+        QVERIFY(page->CheckBox1->isChecked());
+        QCOMPARE(page->Label13->text(), QStringLiteral("Ilość bajtów odczytanych: 512"));
+        QVERIFY(page->ZqHexView1->toPlainText().contains(QStringLiteral("03 0A 11 18")));
+        QVERIFY(page->AdvGlowButton7->isEnabled());
+        QVERIFY(other->AdvGlowButton10->isEnabled());
+        QVERIFY(!bench.form->DeviceGuard1->Busy());
+    }
+
+    void adapterPulledDuringWrite()
+    {
+        Bench bench(true);
+        TPage24Cxx *page = bench.form->TabSheet1;
+        type(page->edEEMdata, QString(200, QLatin1Char('x')));
+        QTimer::singleShot(40, page, [&] { bench.simulator->pull(bench.simulator->adapter()); });
+        click(page->AdvGlowButton9);
+        QVERIFY(!bench.form->DeviceGuard1->Busy());
+        QVERIFY(page->AdvGlowButton9->isEnabled());
+        QVERIFY(bench.chip24().left(200) != QByteArray(200, 'x'));
+        QTRY_VERIFY(!bench.form->ZqLibUSB1->Connected());
+        bench.simulator->plug(bench.simulator->adapter());
+        QTRY_VERIFY(bench.form->ZqLibUSB1->Connected());
+        click(page->AdvGlowButton9);
+        QCOMPARE(bench.chip24().left(200), QByteArray(200, 'x'));
+    }
+
+    void getTimeWithoutLeadingZeros()
+    {
+        Bench bench(false);
+        TPageRtc *page = bench.form->TabSheet3;
+        QCOMPARE(page->edRok->text(), QString::number(QDate::currentDate().year()));
+        page->SetNow([] { return QDateTime(QDate(2026, 3, 4), QTime(9, 5, 7)); });
+        click(page->AdvGlowButton3);
+        const QStringList fields{page->edHH->text(),  page->edMM->text(),  page->edSS->text(),
+                                 page->edRok->text(), page->edaMM->text(), page->edDD->text()};
+        QCOMPARE(fields, QStringList({"9", "5", "7", "2026", "3", "4"}));
+        click(page->AdvGlowButton4);
+        QCOMPARE(bench.rtc().registerValue(Pcf8583::Seconds), 0x07);
+        QCOMPARE(bench.rtc().registerValue(Pcf8583::Minutes), 0x05);
+        QCOMPARE(bench.rtc().registerValue(Pcf8583::Hours), 0x09);
+    }
+
+    // No poll has run: the timer register keeps what the chip held.
+    void writeSetsClockKeepsTimerRegister()
+    {
+        Bench bench(false);
+        TPageRtc *page = bench.form->TabSheet3;
+        bench.rtc().setRegister(Pcf8583::Timer, 0x5A);
+        setFields(page, "2018-05-17", "23:59:58");
+        click(page->AdvGlowButton4);
+        Pcf8583 &rtc = bench.rtc();
+        QCOMPARE(rtc.registerValue(Pcf8583::Seconds), 0x58);
+        QCOMPARE(rtc.registerValue(Pcf8583::Minutes), 0x59);
+        QCOMPARE(rtc.registerValue(Pcf8583::Hours), 0x23);
+        QCOMPARE(rtc.registerValue(Pcf8583::YearDate), 0x17 | 2 << 6);
+        QCOMPARE(rtc.registerValue(Pcf8583::WeekdayMonth), 0x05);
+        QCOMPARE(rtc.registerValue(Pcf8583::Timer), 0x5A);
+        QCOMPARE(rtc.registerValue(Pcf8583::FreeRam), 0x07);
+        QCOMPARE(rtc.registerValue(Pcf8583::FreeRam + 1), 0xE0);
+        QVERIFY(!page->Timer1->isActive());
+        poll(page);
+        QCOMPARE(page->lbTime->text(), QStringLiteral("23:59:58"));
+        QCOMPARE(page->lbDate->text(), QStringLiteral("2018-05-17"));
+    }
+
+    void pollsFollowTheClock_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("shownDate");
+        QTest::addColumn<QString>("shownTime");
+        QTest::newRow("midnight") << "2018-05-17"
+                                  << "23:59:58" << 3 << "2018-05-18"
+                                  << "00:00:01";
+        QTest::newRow("leap 28 Feb") << "2024-02-28"
+                                     << "23:59:59" << 1 << "2024-02-29"
+                                     << "00:00:00";
+        QTest::newRow("leap 29 Feb") << "2024-02-29"
+                                     << "23:59:59" << 1 << "2024-03-01"
+                                     << "00:00:00";
+        QTest::newRow("28 Feb") << "2023-02-28"
+                                << "23:59:59" << 1 << "2023-03-01"
+                                << "00:00:00";
+        QTest::newRow("new year") << "2023-12-31"
+                                  << "23:59:59" << 2 << "2024-01-01"
+                                  << "00:00:01";
+        QTest::newRow("an hour") << "2025-07-09"
+                                 << "08:30:00" << 3600 << "2025-07-09"
+                                 << "09:30:00";
+    }
+    void pollsFollowTheClock()
+    {
+        QFETCH(QString, date);
+        QFETCH(QString, time);
+        QFETCH(int, seconds);
+        QFETCH(QString, shownDate);
+        QFETCH(QString, shownTime);
+        Bench bench(false);
+        TPageRtc *page = bench.form->TabSheet3;
+        setFields(page, date, time);
+        click(page->AdvGlowButton4);
+        poll(page);
+        QCOMPARE(page->lbDate->text(), date);
+        QCOMPARE(page->lbTime->text(), time);
+        bench.clock.advanceMs(seconds * 1000);
+        poll(page);
+        QCOMPARE(page->lbDate->text(), shownDate);
+        QCOMPARE(page->lbTime->text(), shownTime);
+        // The wrapped year stays right in the chip's own RAM, for the next run too.
+        bench.clock.advanceMs(1000);
+        poll(page);
+        QCOMPARE(page->lbDate->text(), shownDate);
+    }
+
+    void badFieldRefused_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("75 seconds") << "2024-05-05"
+                                    << "10:10:75"
+                                    << "sekundy";
+        QTest::newRow("60 minutes") << "2024-05-05"
+                                    << "10:60:00"
+                                    << "minuty";
+        QTest::newRow("hour 24") << "2024-05-05"
+                                 << "24:00:00"
+                                 << "godzina";
+        QTest::newRow("month 13") << "2024-13-05"
+                                  << "10:10:10"
+                                  << "miesiąc";
+        QTest::newRow("month empty") << "2024--05"
+                                     << "10:10:10"
+                                     << "miesiąc";
+        QTest::newRow("day 0") << "2024-05-0"
+                               << "10:10:10"
+                               << "dzień";
+        QTest::newRow("30 February") << "2024-02-30"
+                                     << "10:10:10"
+                                     << "dzień";
+        QTest::newRow("29 February 2023") << "2023-02-29"
+                                          << "10:10:10"
+                                          << "dzień";
+        QTest::newRow("31 April") << "2024-04-31"
+                                  << "10:10:10"
+                                  << "dzień";
+        QTest::newRow("year 0") << "0-01-01"
+                                << "10:10:10"
+                                << "rok";
+    }
+    void badFieldRefused()
+    {
+        QFETCH(QString, date);
+        QFETCH(QString, time);
+        QFETCH(QString, field);
+        Bench bench(false);
+        TPageRtc *page = bench.form->TabSheet3;
+        setFields(page, date, time);
+        const int before = bench.transfers();
+        click(page->AdvGlowButton4);
+        QVERIFY(page->Notice() && page->Notice()->isVisible());
+        QVERIFY2(page->Notice()->text().contains(QStringLiteral("\"%1\"").arg(field)),
+                 qPrintable(page->Notice()->text()));
+        QCOMPARE(bench.transfers(), before);
+    }
+
+    void lastValidDaysAccepted()
+    {
+        Bench bench(false);
+        TPageRtc *page = bench.form->TabSheet3;
+        setFields(page, "2024-02-29", "23:59:59");
+        click(page->AdvGlowButton4);
+        QVERIFY(!page->Notice());
+        QCOMPARE(bench.rtc().registerValue(Pcf8583::YearDate), 0x29);
+    }
+
+    void failedReadLeavesLabels()
+    {
+        Bench bench(false);
+        TPageRtc *page = bench.form->TabSheet3;
+        setFields(page, "2018-05-17", "12:00:00");
+        click(page->AdvGlowButton4);
+        poll(page);
+        QCOMPARE(page->lbTime->text(), QStringLiteral("12:00:00"));
+        bench.simulator->pull(bench.simulator->adapter());
+        QTRY_VERIFY(!bench.form->ZqLibUSB1->Connected());
+        bench.clock.advanceMs(5000);
+        poll(page);
+        QCOMPARE(page->lbTime->text(), QStringLiteral("12:00:00"));
+        QCOMPARE(page->lbDate->text(), QStringLiteral("2018-05-17"));
+    }
+
+    void writeKeepsPollingState()
+    {
+        Bench bench(false);
+        TPageRtc *page = bench.form->TabSheet3;
+        setFields(page, "2018-05-17", "12:00:00");
+        click(page->AdvGlowButton4);
+        QVERIFY(!page->Timer1->isActive());
+        click(page->AdvGlowButton1);
+        click(page->AdvGlowButton4);
+        QVERIFY(page->Timer1->isActive());
+        click(page->AdvGlowButton2);
+        QVERIFY(!page->Timer1->isActive());
+    }
+
+    // A tick while another operation holds the guard reads nothing.
+    void tickSkippedWhileBusy()
+    {
+        Bench bench(false);
+        TPageRtc *page = bench.form->TabSheet3;
+        bench.form->PageControl1->setCurrentWidget(page);
+        {
+            const TDeviceGuard::THold hold = bench.form->DeviceGuard1->Begin();
+            QVERIFY(!page->AdvGlowButton4->isEnabled());
+            const int reads = bench.transfersOf(104);
+            poll(page);
+            QCOMPARE(bench.transfersOf(104), reads);
+            QCOMPARE(page->lbTime->text(), QStringLiteral("00:00:00"));
+        }
+        QVERIFY(page->AdvGlowButton4->isEnabled());
+        bench.rtc().setTime({0, 6, 7, 0, 8, 9, 10, 0});
+        poll(page);
+        QCOMPARE(page->lbTime->text(), QStringLiteral("08:09:10"));
+    }
+
+private:
+    static void setFields(TPageRtc *page, const QString &date, const QString &time)
+    {
+        const QStringList d = date.split(QLatin1Char('-'));
+        const QStringList t = time.split(QLatin1Char(':'));
+        type(page->edRok, d[0]);
+        type(page->edaMM, d[1]);
+        type(page->edDD, d[2]);
+        type(page->edHH, t[0]);
+        type(page->edMM, t[1]);
+        type(page->edSS, t[2]);
+    }
+    // "start" asks for a tick at once; one tick, then stop.
+    static void poll(TPageRtc *page)
+    {
+        QSignalSpy ticks(page->Timer1, &QTimer::timeout);
+        click(page->AdvGlowButton1);
+        QVERIFY(ticks.wait(2000));
+        click(page->AdvGlowButton2);
+    }
+};
+
+QTEST_MAIN(TestDevicePages)
+#include "tst_devicepages.moc"
