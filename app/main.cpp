@@ -1,5 +1,7 @@
 #include "AdapterChoice.h"
 #include "CommandLine.h"
+#include "Simulator.h"
+#include "SimulatorWindow.h"
 #include "StartupProbe.h"
 #include "TForm1.h"
 #include "frmSchematU.h"
@@ -30,5 +32,18 @@ int main(int argc, char *argv[])
     Form1.frmSchemat = &frmSchemat;
     InstallStartupProbe(&Form1);
     Form1.show();
-    return app.exec();
+    sim::Simulator *simulator = adapter.simulator();
+    if (simulator) {
+        if (!simulator->stateMessage().isEmpty())
+            std::fprintf(stderr, "brindle: %s\n", qPrintable(simulator->stateMessage()));
+        // Owned by the main window, so closing that one still ends the program.
+        auto *simulatorWindow = new TSimulatorWindow(simulator, &Form1);
+        simulatorWindow->PlaceBeside(&Form1);
+        simulatorWindow->show();
+    }
+    const int code = app.exec();
+    QString error;
+    if (simulator && !simulator->saveState(error))
+        std::fprintf(stderr, "brindle: %s\n", qPrintable(error));
+    return code;
 }
