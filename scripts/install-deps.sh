@@ -6,10 +6,12 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
   libusb-dev libudev-dev
+  libpcap-dev
   libbenchmark-dev
   umockdev libumockdev-dev
   fonts-dejavu-core
   xvfb xauth
+  tshark
 )
 
 missing=()
