@@ -7,7 +7,36 @@
 #include "frmSchematU.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
+#include <unistd.h>
+
+namespace {
+int gQuitPipe[2] = {-1, -1};
+
+void quitSignalled(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(gQuitPipe[1], &byte, 1);
+}
+
+// Ctrl+C or a plain kill ends the event loop instead of the process, so the
+// virtual chips' state is still saved at exit.
+void QuitOnSignals(QApplication &app)
+{
+    if (::pipe(gQuitPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(gQuitPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QApplication::quit);
+    struct sigaction action = {};
+    action.sa_handler = quitSignalled;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -34,6 +63,8 @@ int main(int argc, char *argv[])
     Form1.show();
     sim::Simulator *simulator = adapter.simulator();
     if (simulator) {
+        if (!simulator->stateFile().isEmpty())
+            QuitOnSignals(app);
         if (!simulator->stateMessage().isEmpty())
             std::fprintf(stderr, "brindle: %s\n", qPrintable(simulator->stateMessage()));
         // Owned by the main window, so closing that one still ends the program.
