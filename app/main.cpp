@@ -1,11 +1,42 @@
 #include "AdapterChoice.h"
 #include "CommandLine.h"
+#include "Simulator.h"
+#include "SimulatorWindow.h"
 #include "StartupProbe.h"
 #include "TForm1.h"
 #include "frmSchematU.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
+#include <unistd.h>
+
+namespace {
+int gQuitPipe[2] = {-1, -1};
+
+void quitSignalled(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(gQuitPipe[1], &byte, 1);
+}
+
+// Ctrl+C or a plain kill ends the event loop instead of the process, so the
+// virtual chips' state is still saved at exit.
+void QuitOnSignals(QApplication &app)
+{
+    if (::pipe(gQuitPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(gQuitPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QApplication::quit);
+    struct sigaction action = {};
+    action.sa_handler = quitSignalled;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -30,5 +61,20 @@ int main(int argc, char *argv[])
     Form1.frmSchemat = &frmSchemat;
     InstallStartupProbe(&Form1);
     Form1.show();
-    return app.exec();
+    sim::Simulator *simulator = adapter.simulator();
+    if (simulator) {
+        if (!simulator->stateFile().isEmpty())
+            QuitOnSignals(app);
+        if (!simulator->stateMessage().isEmpty())
+            std::fprintf(stderr, "brindle: %s\n", qPrintable(simulator->stateMessage()));
+        // Owned by the main window, so closing that one still ends the program.
+        auto *simulatorWindow = new TSimulatorWindow(simulator, &Form1);
+        simulatorWindow->PlaceBeside(&Form1);
+        simulatorWindow->show();
+    }
+    const int code = app.exec();
+    QString error;
+    if (simulator && !simulator->saveState(error))
+        std::fprintf(stderr, "brindle: %s\n", qPrintable(error));
+    return code;
 }

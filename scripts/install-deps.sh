@@ -7,10 +7,12 @@ packages=(
   qt6-base-dev libgl-dev
   libusb-dev libudev-dev
   zlib1g-dev
+  libpcap-dev
   libbenchmark-dev
   umockdev libumockdev-dev
   fonts-dejavu-core
   xvfb xauth
+  tshark
 )
 
 missing=()

@@ -41,28 +41,54 @@ const BridgeFirmware::Handler BridgeFirmware::kHandlers[] = {
     {arMicrowireShift, Direction::In, true, &BridgeFirmware::microwireShift},
 };
 
-BridgeFirmware::BridgeFirmware(const BusPopulation &population, const VirtualClock &clock)
+BridgeFirmware::BridgeFirmware(const BusPopulation &population, const VirtualClock &clock) : FClock(clock)
 {
-    if (population.eeprom24) {
-        FEeprom24 = std::make_unique<Eeprom24Cxx>(*population.eeprom24, population.eeprom24Pins, clock);
-        FI2c.attach(FEeprom24.get());
-    }
-    if (population.pcf8583) {
-        FRtc = std::make_unique<Pcf8583>(clock);
-        FI2c.attach(FRtc.get());
-    }
-    if (population.ssd1306) {
-        FOled = std::make_unique<Ssd1306>();
-        FI2c.attach(FOled.get());
-    }
-    if (population.eeprom93) {
-        FEeprom93 = std::make_unique<Eeprom93Cxx>(*population.eeprom93, population.organisation, clock);
+    setPopulation(population);
+}
+
+namespace {
+template <typename Chip, typename Make>
+void keepOrMake(std::unique_ptr<Chip> &chip, bool wanted, bool same, Make make)
+{
+    if (!wanted)
+        chip.reset();
+    else if (!chip || !same)
+        chip = make();
+}
+} // namespace
+
+void BridgeFirmware::setPopulation(const BusPopulation &population)
+{
+    const BusPopulation was = FPopulation;
+    const bool first = !FEeprom24 && !FRtc && !FOled && !FEeprom93 && !FLcd;
+    keepOrMake(FEeprom24, bool(population.eeprom24),
+               !first && was.eeprom24 == population.eeprom24 && was.eeprom24Pins == population.eeprom24Pins,
+               [&] { return std::make_unique<Eeprom24Cxx>(*population.eeprom24, population.eeprom24Pins, FClock); });
+    keepOrMake(FRtc, population.pcf8583, true, [&] { return std::make_unique<Pcf8583>(FClock); });
+    keepOrMake(FOled, population.ssd1306, true, [] { return std::make_unique<Ssd1306>(); });
+    keepOrMake(FEeprom93, bool(population.eeprom93),
+               !first && was.eeprom93 == population.eeprom93 && was.organisation == population.organisation,
+               [&] { return std::make_unique<Eeprom93Cxx>(*population.eeprom93, population.organisation, FClock); });
+    keepOrMake(FLcd, population.st7565, true, [] { return std::make_unique<St7565>(); });
+    FPopulation = population;
+    wireBuses();
+}
+
+void BridgeFirmware::wireBuses()
+{
+    const bool taken = FSpi.taken();
+    const int code = FSpi.clockCode();
+    FI2c = I2cBus();
+    FSpi = SpiBus();
+    for (I2cDevice *chip : std::initializer_list<I2cDevice *>{FEeprom24.get(), FRtc.get(), FOled.get()})
+        if (chip)
+            FI2c.attach(chip);
+    if (FEeprom93)
         FSpi.attach(FEeprom93.get(), SpiBus::Select::Microwire);
-    }
-    if (population.st7565) {
-        FLcd = std::make_unique<St7565>();
+    if (FLcd)
         FSpi.attach(FLcd.get(), SpiBus::Select::Display);
-    }
+    if (taken)
+        FSpi.take(code);
 }
 
 BridgeFirmware::~BridgeFirmware() = default;

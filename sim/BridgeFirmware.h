@@ -59,6 +59,14 @@ public:
     Eeprom93Cxx *eeprom93() const { return FEeprom93.get(); }
     St7565 *lcd() const { return FLcd.get(); }
 
+    const BusPopulation &population() const { return FPopulation; }
+    // Changes the chips while the adapter stays plugged in: a chip whose
+    // part, pins and organisation stay keeps its state; a changed or added
+    // one comes fresh (erased), as a chip swapped on the bench would. The
+    // buses are wired anew and lose any transfer in progress; the SPI lines
+    // stay taken if they were.
+    void setPopulation(const BusPopulation &population);
+
     int i2cClockKhz() const { return FI2cKhz; }
     const SpiBus &spi() const { return FSpi; }
 
@@ -77,6 +85,10 @@ private:
     int spiWriteByte(const SetupPacket &setup, std::uint8_t *data);
     int spiWriteBlock(const SetupPacket &setup, std::uint8_t *data);
     int microwireShift(const SetupPacket &setup, std::uint8_t *data);
+    void wireBuses();
+
+    const VirtualClock &FClock;
+    BusPopulation FPopulation;
 
     std::unique_ptr<Eeprom24Cxx> FEeprom24;
     std::unique_ptr<Pcf8583> FRtc;

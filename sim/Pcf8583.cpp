@@ -139,6 +139,20 @@ void Pcf8583::setTime(const Time &time)
     FPrescalerUs = 0;
 }
 
+Pcf8583::Time Pcf8583::time()
+{
+    catchUp();
+    const int seconds = secondsOfDay();
+    return {FRegisters[YearDate] >> 6,
+            fromBcd(FRegisters[WeekdayMonth] & 0x1F),
+            fromBcd(FRegisters[YearDate] & 0x3F),
+            FRegisters[WeekdayMonth] >> 5,
+            seconds / 3600,
+            seconds / 60 % 60,
+            seconds % 60,
+            fromBcd(FRegisters[Hundredths])};
+}
+
 std::uint8_t Pcf8583::readMasked(std::uint8_t index) const
 {
     const bool masked = FRegisters[Control] & MaskFlag;

@@ -61,6 +61,8 @@ public:
     void setRegister(std::uint8_t index, std::uint8_t value);
     // Sets the counters in 24 h format and clears the prescaler.
     void setTime(const Time &time);
+    // The counters now, the hour in 24 h form whatever format the chip keeps.
+    Time time();
 
     void start() override;
     bool address(std::uint8_t byte) override;

@@ -1,12 +1,33 @@
 #include "Simulator.h"
 
 #include "Pcf8583.h"
+#include "SimState.h"
+
+#include <QFile>
+#include <QSaveFile>
 
 namespace sim {
 namespace {
 // The program never reads the log back; a running display clock sends a
 // 1 KiB frame ten times a second, so only the newest records stay in memory.
 constexpr std::size_t kProgramLogRecords = 1000;
+
+template <typename Chip>
+std::optional<ChipMemory> memoryOf(const Chip *chip)
+{
+    if (!chip)
+        return std::nullopt;
+    return ChipMemory{QString::fromLatin1(chip->variant().name), chip->memory()};
+}
+
+// A stored memory goes back only into the same part; another part fitted
+// since starts erased.
+template <typename Chip>
+void restore(Chip *chip, const std::optional<ChipMemory> &memory)
+{
+    if (chip && memory && memory->part == QLatin1String(chip->variant().name))
+        chip->setMemory(0, memory->bytes);
+}
 } // namespace
 
 Simulator::Simulator(const BusPopulation &population, VirtualClock *clock)
@@ -37,6 +58,8 @@ std::unique_ptr<Simulator> Simulator::fromArguments(const QStringList &arguments
     simulator->adapter()->setLatencyUs(options->latencyUs);
     simulator->adapter()->setAccessDenied(options->accessDenied);
     simulator->setClockFrom(QDateTime::currentDateTime());
+    if (!options->stateFile.isEmpty())
+        simulator->loadState(options->stateFile);
     return simulator;
 }
 
@@ -52,6 +75,69 @@ void Simulator::setClockFrom(const QDateTime &local)
     const int base = date.year() - date.year() % 4;
     rtc->setRegister(Pcf8583::FreeRam, std::uint8_t(base >> 8));
     rtc->setRegister(Pcf8583::FreeRam + 1, std::uint8_t(base & 0xFF));
+}
+
+QDateTime Simulator::clockTime() const
+{
+    Pcf8583 *rtc = FFirmware->rtc();
+    if (!rtc)
+        return {};
+    const Pcf8583::Time t = rtc->time();
+    const int base = rtc->registerValue(Pcf8583::FreeRam) << 8 | rtc->registerValue(Pcf8583::FreeRam + 1);
+    return QDateTime(QDate(base + t.yearCounter, t.month, t.day), QTime(t.hour, t.minute, t.second, t.hundredths * 10));
+}
+
+void Simulator::loadState(const QString &file)
+{
+    FStateFile = file;
+    FStateMessage.clear();
+    QFile in(file);
+    if (!in.exists())
+        return;
+    QString why;
+    std::optional<SimState> state;
+    if (!in.open(QIODevice::ReadOnly))
+        why = in.errorString();
+    else
+        state = SimState::fromText(in.read(1 << 20), why);
+    if (!state) {
+        FStateMessage = QStringLiteral("--sim-state: \"%1\" is not a simulator state file (%2); the chips start "
+                                       "fresh and the file is left as it is")
+                            .arg(file, why);
+        FStateFile.clear();
+        return;
+    }
+    restore(FFirmware->eeprom24(), state->eeprom24);
+    restore(FFirmware->eeprom93(), state->eeprom93);
+    Pcf8583 *rtc = FFirmware->rtc();
+    if (rtc && state->rtcRam)
+        for (int i = 0; i < SimState::RtcRamSize; ++i)
+            rtc->setRegister(std::uint8_t(SimState::RtcRamStart + i), std::uint8_t(state->rtcRam->at(i)));
+    if (state->clockOffsetMs)
+        setClockFrom(QDateTime::currentDateTime().addMSecs(*state->clockOffsetMs));
+}
+
+bool Simulator::saveState(QString &error) const
+{
+    if (FStateFile.isEmpty())
+        return true;
+    SimState state;
+    state.eeprom24 = memoryOf(FFirmware->eeprom24());
+    state.eeprom93 = memoryOf(FFirmware->eeprom93());
+    if (Pcf8583 *rtc = FFirmware->rtc()) {
+        QByteArray ram;
+        for (int i = 0; i < SimState::RtcRamSize; ++i)
+            ram += char(rtc->registerValue(std::uint8_t(SimState::RtcRamStart + i)));
+        state.rtcRam = ram;
+        const QDateTime clock = clockTime();
+        if (clock.isValid())
+            state.clockOffsetMs = QDateTime::currentDateTime().msecsTo(clock);
+    }
+    QSaveFile out(FStateFile);
+    if (out.open(QIODevice::WriteOnly) && out.write(state.toText()) >= 0 && out.commit())
+        return true;
+    error = QStringLiteral("--sim-state: cannot write \"%1\": %2").arg(FStateFile, out.errorString());
+    return false;
 }
 
 } // namespace sim

@@ -30,11 +30,28 @@ public:
     // (weekday 0 = Sunday), year counter = year mod 4, and the rest of the
     // year in RAM 0x10 (high byte) and 0x11. Nothing when no clock is fitted.
     void setClockFrom(const QDateTime &local);
+    // The clock chip's date and time as the program's clock page reads them;
+    // invalid when no clock is fitted or its counters make no date.
+    QDateTime clockTime() const;
+
+    // The state file named by --sim-state; empty when there is none to save.
+    QString stateFile() const { return FStateFile; }
+    // What went wrong loading the state file at start; empty when nothing did.
+    QString stateMessage() const { return FStateMessage; }
+    // Loads the chips' memories and the clock from file; a missing file is
+    // no fault. A file that cannot be read as a state changes nothing, is
+    // not saved over, and leaves the reason in stateMessage().
+    void loadState(const QString &file);
+    // Writes the state to the file loadState was given; false with error
+    // set when it cannot. Nothing (true) when there is no file to write.
+    bool saveState(QString &error) const;
 
 private:
     std::unique_ptr<VirtualClock> FOwnClock;
     VirtualAdapter *FAdapter = nullptr;
     BridgeFirmware *FFirmware = nullptr;
+    QString FStateFile;
+    QString FStateMessage;
 };
 
 } // namespace sim

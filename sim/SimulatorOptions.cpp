@@ -119,6 +119,11 @@ const std::vector<OptionRow> &optionRows()
              p.options.logFile = v;
              return v.isEmpty() ? QStringLiteral("%1 needs a file name").arg(o) : QString();
          }},
+        {{"state", "file", "the chips' memories and the clock: loaded at start if the file exists, saved at exit"},
+         [](const QString &o, const QString &v, Parsing &p) {
+             p.options.stateFile = v;
+             return v.isEmpty() ? QStringLiteral("%1 needs a file name").arg(o) : QString();
+         }},
     };
     return table;
 }

@@ -6,6 +6,7 @@
 //   --sim-pcf8583 on|off   --sim-ssd1306 on|off   --sim-st7565 on|off
 //   --sim-latency-us 0..1000000   --sim-log FILE|-
 //   --sim-access denied|granted (denied: the adapter's node is not writable)
+//   --sim-state FILE (the chips' memories, loaded at start, saved at exit)
 // Values are matched without regard to case (file names excepted). Other
 // arguments are the program's and are left alone. Without
 // --sim-pcf8583 the clock is fitted unless the chosen 24Cxx answers at its
@@ -33,6 +34,7 @@ struct SimulatorOptions {
     BusPopulation population;
     int latencyUs = 0;
     QString logFile;
+    QString stateFile;
     bool accessDenied = false;
 
     // Null, with error set, when an option or its value is not understood.
