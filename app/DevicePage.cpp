@@ -1,7 +1,6 @@
 #include "DevicePage.h"
 
 #include "ClickablePicture.h"
-#include "DeviceGuard.h"
 #include "ZqLibUSB.h"
 
 #include <QComboBox>
@@ -10,8 +9,25 @@
 
 void TDevicePage::SetLink(TZqLibUSB *link) { FLink = link; }
 TZqLibUSB *TDevicePage::Link() const { return FLink; }
-void TDevicePage::SetGuard(TDeviceGuard *guard) { FGuard = guard; }
 TDeviceGuard *TDevicePage::Guard() const { return FGuard; }
+
+void TDevicePage::SetGuard(TDeviceGuard *guard)
+{
+    if (FGuard)
+        disconnect(FGuard, nullptr, this, nullptr);
+    FGuard = guard;
+    if (guard)
+        connect(guard, &TDeviceGuard::BusyChanged, this, &TDevicePage::FollowGuard);
+    FollowGuard(guard && guard->Busy());
+}
+
+void TDevicePage::FollowGuard(bool busy)
+{
+    for (QWidget *button : DeviceButtons())
+        button->setEnabled(!busy);
+}
+
+TDeviceGuard::THold TDevicePage::BeginWork() const { return FGuard ? FGuard->Begin() : TDeviceGuard::THold(); }
 
 QGridLayout *TDevicePage::NewPageLayout(TClickablePicture *picture)
 {

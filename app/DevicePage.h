@@ -2,6 +2,8 @@
 // What every device page has: the link it works through, the guard that keeps
 // device operations from overlapping, the wiring picture at its top left, and
 // a way to stop what it runs when the user leaves it.
+#include "DeviceGuard.h"
+
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -10,7 +12,6 @@ class QComboBox;
 class QGridLayout;
 class QTimer;
 class TClickablePicture;
-class TDeviceGuard;
 class TZqLibUSB;
 
 class TDevicePage : public QWidget {
@@ -20,8 +21,9 @@ public:
 
     void SetLink(TZqLibUSB *link);
     TZqLibUSB *Link() const;
-    // The window's one guard; a page's device actions begin with Guard()->Begin().
-    virtual void SetGuard(TDeviceGuard *guard);
+    // The window's one guard. While it is busy with any page's operation the
+    // page's DeviceButtons() are disabled.
+    void SetGuard(TDeviceGuard *guard);
     TDeviceGuard *Guard() const;
 
     // Another page became the current one.
@@ -32,6 +34,12 @@ signals:
     void WiringRequested();
 
 protected:
+    // Every device action starts here: an empty hold (do nothing) while
+    // another operation runs, or with no guard.
+    TDeviceGuard::THold BeginWork() const;
+    // The buttons that start device operations.
+    virtual QList<QWidget *> DeviceButtons() const { return {}; }
+
     // The picture at the top left, controls to its right.
     QGridLayout *NewPageLayout(TClickablePicture *picture);
 
@@ -45,6 +53,8 @@ protected:
     static QTimer *NewTimer(QObject *owner, const char *name, int intervalMs);
 
 private:
+    void FollowGuard(bool busy);
+
     QPointer<TZqLibUSB> FLink;
     QPointer<TDeviceGuard> FGuard;
 };

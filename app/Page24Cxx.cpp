@@ -108,11 +108,7 @@ QWidget *TPage24Cxx::NewWriteGroup()
     return group;
 }
 
-void TPage24Cxx::SetGuard(TDeviceGuard *guard)
-{
-    TDevicePage::SetGuard(guard);
-    FollowGuard(guard, this, {AdvGlowButton7, AdvGlowButton8, AdvGlowButton9});
-}
+QList<QWidget *> TPage24Cxx::DeviceButtons() const { return {AdvGlowButton7, AdvGlowButton8, AdvGlowButton9}; }
 
 void TPage24Cxx::SetEngine(TZqEEPROM24Cxx *engine)
 {
@@ -144,7 +140,7 @@ void TPage24Cxx::Apply24CxxType()
 
 void TPage24Cxx::AdvGlowButton7Click()
 {
-    const TDeviceGuard::THold hold = BeginWork(Guard());
+    const TDeviceGuard::THold hold = BeginWork();
     if (hold)
         ReadEEPROM();
 }
@@ -155,7 +151,7 @@ void TPage24Cxx::AdvGlowButton8Click()
         ShowNotice(this, FNotice, kEraseNotice);
         return;
     }
-    const TDeviceGuard::THold hold = BeginWork(Guard());
+    const TDeviceGuard::THold hold = BeginWork();
     if (!hold)
         return;
     CheckBox1->setChecked(false);
@@ -165,7 +161,7 @@ void TPage24Cxx::AdvGlowButton8Click()
 // A blank text makes the engine erase the whole chip; the end label says so.
 void TPage24Cxx::AdvGlowButton9Click()
 {
-    const TDeviceGuard::THold hold = BeginWork(Guard());
+    const TDeviceGuard::THold hold = BeginWork();
     if (hold)
         WriteThenRead(Cp1250::Encode(edEEMdata->text()), FieldNumber(edEEoffset), kWriteColour);
 }

@@ -20,7 +20,6 @@ class TPage24Cxx : public TDevicePage {
 public:
     explicit TPage24Cxx(QWidget *parent = nullptr);
 
-    void SetGuard(TDeviceGuard *guard) override;
     // The page takes the engine's events.
     void SetEngine(TZqEEPROM24Cxx *engine);
     TZqEEPROM24Cxx *Engine() const;
@@ -49,6 +48,9 @@ public:
     QCheckBox *CheckBox1;
     QPushButton *AdvGlowButton8;
     QLabel *Label14;
+
+protected:
+    QList<QWidget *> DeviceButtons() const override;
 
 private:
     QWidget *NewReadGroup();

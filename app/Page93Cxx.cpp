@@ -114,11 +114,7 @@ QWidget *TPage93Cxx::NewWriteGroup()
     return group;
 }
 
-void TPage93Cxx::SetGuard(TDeviceGuard *guard)
-{
-    TDevicePage::SetGuard(guard);
-    FollowGuard(guard, this, {AdvGlowButton10, AdvGlowButton11, AdvGlowButton12});
-}
+QList<QWidget *> TPage93Cxx::DeviceButtons() const { return {AdvGlowButton10, AdvGlowButton11, AdvGlowButton12}; }
 
 void TPage93Cxx::SetEngine(TZqEEPROM93Cxx *engine)
 {
@@ -164,7 +160,7 @@ void TPage93Cxx::RadioButton1Click()
 
 void TPage93Cxx::AdvGlowButton10Click()
 {
-    const TDeviceGuard::THold hold = BeginWork(Guard());
+    const TDeviceGuard::THold hold = BeginWork();
     if (!hold)
         return;
     SetGauge(prg1, 0, kReadColour);
@@ -180,7 +176,7 @@ void TPage93Cxx::AdvGlowButton11Click()
         ShowNotice(this, FNotice, kEraseNotice);
         return;
     }
-    const TDeviceGuard::THold hold = BeginWork(Guard());
+    const TDeviceGuard::THold hold = BeginWork();
     if (!hold)
         return;
     CheckBox2->setChecked(false);
@@ -190,7 +186,7 @@ void TPage93Cxx::AdvGlowButton11Click()
 
 void TPage93Cxx::AdvGlowButton12Click()
 {
-    const TDeviceGuard::THold hold = BeginWork(Guard());
+    const TDeviceGuard::THold hold = BeginWork();
     if (!hold)
         return;
     ZqHexView2->clear();

@@ -21,7 +21,6 @@ class TPage93Cxx : public TDevicePage {
 public:
     explicit TPage93Cxx(QWidget *parent = nullptr);
 
-    void SetGuard(TDeviceGuard *guard) override;
     // The page takes the engine's events.
     void SetEngine(TZqEEPROM93Cxx *engine);
     TZqEEPROM93Cxx *Engine() const;
@@ -60,6 +59,9 @@ public:
     QPushButton *AdvGlowButton11;
     QLabel *Label22;
     QLabel *lb93cBajtyZapisane;
+
+protected:
+    QList<QWidget *> DeviceButtons() const override;
 
 private:
     QWidget *NewReadGroup();

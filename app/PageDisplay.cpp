@@ -33,7 +33,8 @@ const QColor kNotInitialised(0, 100, 0);
 // The demo's texts, Windows-1250: a web address and a name in two lines.
 const QByteArray kDemoWeb = "www.example.com";
 const QByteArray kDemoName1 = "\xA3ukasz"; // Łukasz
-const QByteArray kDemoName2 = "Wr\xF3" "bel"; // Wróbel
+const QByteArray kDemoName2 = "Wr\xF3"
+                              "bel"; // Wróbel
 
 // A stored picture as glcd_drawBitmap reads it.
 class TImagePicture : public GlcdPicture {
@@ -175,20 +176,9 @@ void TPageDisplay::SetSettings(TZqFormSR *settings) { FSettings = settings; }
 void TPageDisplay::SetStorage(TmxStorage *storage) { FStorage = storage; }
 void TPageDisplay::SetDemoWait(TWait wait) { FDemoWait = wait ? std::move(wait) : TWait(DelayMs); }
 
-void TPageDisplay::SetGuard(TDeviceGuard *guard)
+QList<QWidget *> TPageDisplay::DeviceButtons() const
 {
-    if (Guard())
-        disconnect(Guard(), nullptr, this, nullptr);
-    TDevicePage::SetGuard(guard);
-    if (guard)
-        connect(guard, &TDeviceGuard::BusyChanged, this, &TPageDisplay::GuardBusyChanged);
-    GuardBusyChanged(guard && guard->Busy());
-}
-
-void TPageDisplay::GuardBusyChanged(bool busy)
-{
-    for (QPushButton *button : {Button1, AdvGlowButton5, AdvGlowButton6, AdvGlowButton13})
-        button->setEnabled(!busy);
+    return {Button1, AdvGlowButton5, AdvGlowButton6, AdvGlowButton13};
 }
 
 int TPageDisplay::DisplayType() const { return ComboBox1->currentIndex(); }
@@ -216,7 +206,7 @@ void TPageDisplay::ShowInitialized(bool initialized)
 
 void TPageDisplay::Button1Click()
 {
-    TDeviceGuard::THold hold = Guard() ? Guard()->Begin() : TDeviceGuard::THold();
+    TDeviceGuard::THold hold = BeginWork();
     if (!hold)
         return;
     CheckBox3->setChecked(false);
@@ -237,7 +227,7 @@ int TPageDisplay::FieldValue(const QLineEdit *field, int def)
 
 void TPageDisplay::AdvGlowButton5Click()
 {
-    TDeviceGuard::THold hold = Guard() ? Guard()->Begin() : TDeviceGuard::THold();
+    TDeviceGuard::THold hold = BeginWork();
     TZqGLCDDriver *display = SelectedDisplay();
     if (!hold || !display)
         return;
@@ -275,7 +265,7 @@ void TPageDisplay::AdvGlowButton5Click()
 
 void TPageDisplay::AdvGlowButton6Click()
 {
-    TDeviceGuard::THold hold = Guard() ? Guard()->Begin() : TDeviceGuard::THold();
+    TDeviceGuard::THold hold = BeginWork();
     TZqGLCDDriver *display = SelectedDisplay();
     if (!hold || !display)
         return;
@@ -285,7 +275,7 @@ void TPageDisplay::AdvGlowButton6Click()
 
 void TPageDisplay::AdvGlowButton13Click()
 {
-    TDeviceGuard::THold hold = Guard() ? Guard()->Begin() : TDeviceGuard::THold();
+    TDeviceGuard::THold hold = BeginWork();
     if (!hold || !SelectedDisplay())
         return;
     if (DisplayType() == 0)
@@ -354,7 +344,7 @@ void TPageDisplay::CheckBox3Click()
 
 void TPageDisplay::Timer2Timer()
 {
-    TDeviceGuard::THold hold = Guard() ? Guard()->Begin() : TDeviceGuard::THold();
+    TDeviceGuard::THold hold = BeginWork();
     TZqGLCDDriver *display = SelectedDisplay();
     if (!hold || !display)
         return;

@@ -37,7 +37,6 @@ public:
     void SetSettings(TZqFormSR *settings);
     // The pictures of the demo.
     void SetStorage(TmxStorage *storage);
-    void SetGuard(TDeviceGuard *guard) override;
     // How the demo waits between its pictures; DelayMs unless replaced.
     void SetDemoWait(TWait wait);
 
@@ -64,6 +63,9 @@ public:
     QCheckBox *CheckBox3;
     QTimer *Timer2;
 
+protected:
+    QList<QWidget *> DeviceButtons() const override;
+
 private:
     void CreateControls();
     QWidget *CreateTextPanel();
@@ -75,7 +77,6 @@ private:
     void AdvGlowButton13Click();
     void CheckBox3Click();
     void Timer2Timer();
-    void GuardBusyChanged(bool busy);
     TZqGLCDDriver *SelectedDisplay() const;
     // The field's integer, or def when it holds none.
     static int FieldValue(const QLineEdit *field, int def);

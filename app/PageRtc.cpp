@@ -114,11 +114,7 @@ QWidget *TPageRtc::NewSettingGroup()
     return group;
 }
 
-void TPageRtc::SetGuard(TDeviceGuard *guard)
-{
-    TDevicePage::SetGuard(guard);
-    FollowGuard(guard, this, {AdvGlowButton4});
-}
+QList<QWidget *> TPageRtc::DeviceButtons() const { return {AdvGlowButton4}; }
 
 void TPageRtc::PageLeft() { Timer1->stop(); }
 
@@ -148,7 +144,7 @@ void TPageRtc::AdvGlowButton3Click()
 void TPageRtc::Timer1Timer()
 {
     Timer1->setInterval(1000);
-    const TDeviceGuard::THold hold = BeginWork(Guard());
+    const TDeviceGuard::THold hold = BeginWork();
     if (!hold || !ReadRegisters(kSecondsRegister, 6))
         return;
     const QByteArray &r = Link()->DevBuffer;
@@ -183,7 +179,7 @@ void TPageRtc::AdvGlowButton4Click()
         ShowNotice(this, FNotice, error);
         return;
     }
-    const TDeviceGuard::THold hold = BeginWork(Guard());
+    const TDeviceGuard::THold hold = BeginWork();
     if (!hold)
         return;
     const bool running = Timer1->isActive();

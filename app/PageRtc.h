@@ -20,7 +20,6 @@ class TPageRtc : public TDevicePage {
 public:
     explicit TPageRtc(QWidget *parent = nullptr);
 
-    void SetGuard(TDeviceGuard *guard) override;
     // Leaving the page stops the clock polling; coming back starts nothing.
     void PageLeft() override;
     // "get time": the six fields from the computer's clock.
@@ -44,6 +43,9 @@ public:
     QPushButton *AdvGlowButton3;
     QPushButton *AdvGlowButton4;
     QTimer *Timer1;
+
+protected:
+    QList<QWidget *> DeviceButtons() const override;
 
 private:
     QWidget *NewClockGroup();

@@ -87,21 +87,3 @@ void ShowNotice(QWidget *page, QPointer<QMessageBox> &box, const QString &text)
 }
 
 } // namespace PageTools
-
-#include "DeviceGuard.h"
-
-namespace PageTools {
-void FollowGuard(TDeviceGuard *guard, QObject *context, const QList<QWidget *> &buttons)
-{
-    if (!guard)
-        return;
-    auto follow = [buttons](bool busy) {
-        for (QWidget *button : buttons)
-            button->setEnabled(!busy);
-    };
-    QObject::connect(guard, &TDeviceGuard::BusyChanged, context, follow);
-    follow(guard->Busy());
-}
-
-TDeviceGuard::THold BeginWork(TDeviceGuard *guard) { return guard ? guard->Begin() : TDeviceGuard::THold(); }
-} // namespace PageTools

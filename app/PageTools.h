@@ -1,15 +1,13 @@
 #pragma once
 // Small pieces the device pages share: digit fields, the progress gauge,
 // the progress line of a hex view and the page's notice box.
-#include "DeviceGuard.h"
-
 #include <QColor>
 #include <QList>
 #include <QPointer>
 #include <QString>
 
 class QLineEdit;
-#include <QMessageBox>
+class QMessageBox;
 class QProgressBar;
 class QTextEdit;
 class QWidget;
@@ -38,11 +36,4 @@ void ZqHexView1DisplayEnd(QObject *Sender);
 // reused for the next notice.
 void ShowNotice(QWidget *page, QPointer<QMessageBox> &box, const QString &text);
 
-} // namespace PageTools
-
-namespace PageTools {
-// buttons are disabled while the guard is busy with any page's operation.
-void FollowGuard(TDeviceGuard *guard, QObject *context, const QList<QWidget *> &buttons);
-// An empty hold, so the action does nothing, while another runs or with no guard.
-TDeviceGuard::THold BeginWork(TDeviceGuard *guard);
 } // namespace PageTools
