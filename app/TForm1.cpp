@@ -221,12 +221,17 @@ void TForm1::closeEvent(QCloseEvent *event)
     QMainWindow::closeEvent(event);
 }
 
+// The choices and the window's place go to the store in one write; the
+// position store then finds the place already saved when the window hides.
 void TForm1::FormClose()
 {
+    ZqFormSR1->BeginUpdate();
     ZqFormSR1->SaveRegINI(QStringLiteral("page_nr"), PageControl1->currentIndex());
     ZqFormSR1->SaveRegINI(QStringLiteral("eo"), TabSheet2->Organisation16());
     ZqFormSR1->SaveRegINI(QStringLiteral("24cxx"), TabSheet1->ChipType());
     ZqFormSR1->SaveRegINI(QStringLiteral("93cxx"), TabSheet2->ChipType());
+    ZqFormSR1->SavePos();
+    ZqFormSR1->EndUpdate();
 }
 
 bool TForm1::event(QEvent *event)

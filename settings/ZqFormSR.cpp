@@ -169,17 +169,45 @@ void TZqFormSR::SavePos()
     if (!bWasReadPos || !FMasterForm)
         return;
     const QWidget &form = *FMasterForm;
-    const int state = StateCode(form.windowState());
-    const std::unique_ptr<QSettings> store = OpenPositionStore();
+    const std::pair<int, QRect> place(StateCode(form.windowState()), QRect(form.pos(), form.size()));
+    if (FSavedPlace == place)
+        return;
+    const bool batched = PositionInBatch();
+    const std::unique_ptr<QSettings> own = batched ? nullptr : OpenPositionStore();
+    QSettings *store = batched ? FBatch.get() : own.get();
     if (!store)
         return;
+    if (batched)
+        store->beginGroup(BuildAppRegKey().mid(FMainAppRegKey.size() + 1));
     if (FUseRegistry)
-        WriteStoredInt(*store, QStringLiteral("maximized"), state);
+        WriteStoredInt(*store, QStringLiteral("maximized"), place.first);
     WriteStoredInt(*store, QStringLiteral("Width"), form.width());
     WriteStoredInt(*store, QStringLiteral("Height"), form.height());
     WriteStoredInt(*store, QStringLiteral("Top"), form.y());
     WriteStoredInt(*store, QStringLiteral("Left"), form.x());
-    ZqRegistry::Commit(*store);
+    if (batched)
+        store->endGroup();
+    else
+        ZqRegistry::Commit(*store);
+    FSavedPlace = place;
+}
+
+// The position shares the named values' store unless it lives in an INI file.
+bool TZqFormSR::PositionInBatch() const { return FBatch && FUseRegistry; }
+
+void TZqFormSR::BeginUpdate()
+{
+    if (FUpdateDepth++ == 0)
+        FBatch = ZqRegistry::OpenUserKey(FMainAppRegKey);
+}
+
+void TZqFormSR::EndUpdate()
+{
+    if (FUpdateDepth == 0 || --FUpdateDepth > 0)
+        return;
+    if (FBatch)
+        ZqRegistry::Commit(*FBatch);
+    FBatch.reset();
 }
 
 std::unique_ptr<QSettings> TZqFormSR::OpenPositionStore()
@@ -250,12 +278,19 @@ bool TZqFormSR::IsWindowsAdmin() const { return ZqAdminCheck::UserIsAdministrato
 
 QVariant TZqFormSR::ReadNamed(const QString &key) const
 {
-    return key.isEmpty() ? QVariant() : ZqRegistry::ReadValue(FMainAppRegKey, key);
+    if (key.isEmpty())
+        return {};
+    return FBatch ? FBatch->value(key) : ZqRegistry::ReadValue(FMainAppRegKey, key);
 }
 
 bool TZqFormSR::SaveNamed(const QString &key, const QVariant &value)
 {
-    return !key.isEmpty() && ZqRegistry::WriteValue(FMainAppRegKey, key, value);
+    if (key.isEmpty())
+        return false;
+    if (!FBatch)
+        return ZqRegistry::WriteValue(FMainAppRegKey, key, value);
+    FBatch->setValue(key, value);
+    return true;
 }
 
 int TZqFormSR::ReadRegINI(const QString &key, int def) { return IntOrDefault(ReadNamed(key), def); }

@@ -2,11 +2,14 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QVariant>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 class QSettings;
 
@@ -35,7 +38,12 @@ public:
     void Loaded();
 
     void RestorePos();
+    // Writes nothing when the form's place is the one this instance last saved.
     void SavePos();
+    // Writes from here to the matching EndUpdate (named values and the
+    // position alike) reach the store together, in one write at EndUpdate.
+    void BeginUpdate();
+    void EndUpdate();
     bool IsWindowsAdmin() const;
 
     int ReadRegINI(const QString &key, int def);
@@ -73,6 +81,7 @@ private:
     QVariant ReadNamed(const QString &key) const;
     bool SaveNamed(const QString &key, const QVariant &value);
     std::unique_ptr<QSettings> OpenPositionStore();
+    bool PositionInBatch() const;
     void ApplyBounds(const QSettings *store);
 
     QString FIniFileName;
@@ -84,4 +93,8 @@ private:
     bool bWasReadPos = false;
     bool FRestoreOnlyPosition = false;
     bool bPosCanSave = false;
+    // The place last written: state, then the bounds.
+    std::optional<std::pair<int, QRect>> FSavedPlace;
+    std::unique_ptr<QSettings> FBatch;
+    int FUpdateDepth = 0;
 };

@@ -6,6 +6,10 @@
 
 namespace ZqRegistry {
 
+namespace {
+int gCommits = 0;
+}
+
 #ifdef Q_OS_WIN
 std::unique_ptr<QSettings> OpenUserKey(const QString &keyPath)
 {
@@ -52,10 +56,13 @@ bool WriteValue(const QString &keyPath, const QString &name, const QVariant &val
 
 bool Commit(QSettings &settings)
 {
+    ++gCommits;
     settings.sync();
     // A format error only tells that the file read before was damaged: what
     // could be parsed has been written back together with the new values.
     return settings.status() != QSettings::AccessError;
 }
+
+int CommitCount() { return gCommits; }
 
 } // namespace ZqRegistry

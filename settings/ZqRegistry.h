@@ -31,4 +31,8 @@ bool WriteValue(const QString &keyPath, const QString &name, const QVariant &val
 // Flushes pending writes; false when the store could not be written.
 bool Commit(QSettings &settings);
 
+// How many times this process has flushed writes to the store: each is a
+// rewrite of the settings file outside Windows.
+int CommitCount();
+
 } // namespace ZqRegistry

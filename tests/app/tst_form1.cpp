@@ -11,12 +11,13 @@
 #include "StatusPanel.h"
 #include "TForm1.h"
 #include "UpdateStatusPanel.h"
-#include "ZqHexView.h"
 #include "WebUpdateWizard.h"
 #include "ZqEEPROM24Cxx.h"
 #include "ZqEEPROM93Cxx.h"
 #include "ZqFormSR.h"
+#include "ZqHexView.h"
 #include "ZqLibUSB.h"
+#include "ZqRegistry.h"
 #include "ZqSSD1306OLED.h"
 #include "ZqST7565COG.h"
 #include "frmSchematU.h"
@@ -156,6 +157,26 @@ private slots:
         QCOMPARE(form->TabSheet2->ComboBox2->currentIndex(), 4);
         QVERIFY(form->TabSheet2->RadioButton2->isChecked());
         QCOMPARE(form->size(), size);
+    }
+
+    // Quitting rewrites the settings file once, with the choices and the place
+    // together; destroying the closed window writes nothing more.
+    void settingsWrittenOnceOnQuit()
+    {
+        auto form = shownForm();
+        form->resize(810, 510);
+        form->PageControl1->setCurrentIndex(2);
+        form->TabSheet1->ComboBox3->setCurrentIndex(2);
+        const int before = ZqRegistry::CommitCount();
+        form->close();
+        form.reset();
+        QCOMPARE(ZqRegistry::CommitCount() - before, 1);
+        QSettings store(storeFile(), QSettings::IniFormat);
+        QCOMPARE(store.value("page_nr").toString(), QStringLiteral("2"));
+        QCOMPARE(store.value("24cxx").toString(), QStringLiteral("2"));
+        QCOMPARE(store.value("eo").toString(), QStringLiteral("1"));
+        QCOMPARE(store.value("Form1/Width").toString(), QStringLiteral("810"));
+        QCOMPARE(store.value("Form1/Height").toString(), QStringLiteral("510"));
     }
 
     void badStoredValuesFallBackToDefaults()
