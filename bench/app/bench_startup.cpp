@@ -1,23 +1,45 @@
-// Start-up of Brindle (on the virtual adapter) against a bare Qt program that
-// shows an empty QMainWindow: time from process start to the first paint of
-// the main window, and peak resident memory at that moment.
+// Start-up of Brindle (on the virtual adapter) against two baselines: a bare Qt
+// program showing an empty QMainWindow, and a fair window with the same kinds
+// of widgets as Brindle's. Time from process start to the first paint of the
+// main window, and peak resident memory at that moment.
+//
+// The three programs run in rounds, one after another (A B C A B C ...), so a
+// machine that gets busier or quieter meanwhile weighs on all three alike;
+// each round gives its own ratios, and the medians are reported.
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <vector>
 
 namespace {
-struct Totals {
+struct Sample {
     double seconds = 0;
     double peakKb = 0;
-    int runs = 0;
 };
-Totals brindleTotals, bareTotals;
+
+struct Program {
+    const char *name;
+    QString exe;
+    QStringList args;
+    std::vector<Sample> samples;
+};
+
+std::vector<Program> &Programs()
+{
+    static std::vector<Program> programs = {
+        {"Brindle", QStringLiteral(BRINDLE_EXE), {QStringLiteral("--simulator")}, {}},
+        {"fair window", QStringLiteral(FAIR_EXE), {}, {}},
+        {"empty window", QStringLiteral(BARE_EXE), {}, {}},
+    };
+    return programs;
+}
 
 // One run; false when the program did not report its first paint.
-bool RunOnce(const QString &exe, const QStringList &args, double &seconds, long &peakKb)
+bool RunOnce(const Program &program, Sample &sample)
 {
     static QTemporaryDir configHome;
     QProcess process;
@@ -28,15 +50,15 @@ bool RunOnce(const QString &exe, const QStringList &args, double &seconds, long 
     process.setProcessEnvironment(env);
     QElapsedTimer clock;
     clock.start();
-    process.start(exe, args);
+    process.start(program.exe, program.args);
     while (process.waitForReadyRead(10000)) {
         if (!process.canReadLine())
             continue;
         const QList<QByteArray> words = process.readLine().trimmed().split(' ');
         if (words.value(0) != "first-paint")
             continue;
-        seconds = clock.nsecsElapsed() / 1e9;
-        peakKb = words.value(1).toLong();
+        sample.seconds = clock.nsecsElapsed() / 1e9;
+        sample.peakKb = words.value(1).toDouble();
         process.waitForFinished(10000);
         return true;
     }
@@ -45,30 +67,76 @@ bool RunOnce(const QString &exe, const QStringList &args, double &seconds, long 
     return false;
 }
 
-void Measure(benchmark::State &state, const QString &exe, const QStringList &args, Totals &totals)
+double Median(std::vector<double> values)
 {
-    for (auto _ : state) {
-        double seconds = 0;
-        long peakKb = 0;
-        if (!RunOnce(exe, args, seconds, peakKb)) {
-            state.SkipWithError("no first paint reported");
-            return;
-        }
-        state.SetIterationTime(seconds);
-        totals.seconds += seconds;
-        totals.peakKb += double(peakKb);
-        ++totals.runs;
-    }
-    state.counters["peak_kB"] = totals.runs ? totals.peakKb / totals.runs : 0;
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-void BM_BrindleStartup(benchmark::State &state)
+template <class Field>
+std::vector<double> Column(const Program &program, Field field)
 {
-    Measure(state, QStringLiteral(BRINDLE_EXE), {QStringLiteral("--simulator")}, brindleTotals);
+    std::vector<double> values;
+    for (const Sample &sample : program.samples)
+        values.push_back(sample.*field);
+    return values;
 }
-void BM_BareWindowStartup(benchmark::State &state) { Measure(state, QStringLiteral(BARE_EXE), {}, bareTotals); }
-BENCHMARK(BM_BareWindowStartup)->UseManualTime()->Iterations(15)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BrindleStartup)->UseManualTime()->Iterations(15)->Unit(benchmark::kMillisecond);
+
+// Brindle's value over the baseline's, round by round.
+template <class Field>
+std::vector<double> RoundRatios(const Program &baseline, Field field)
+{
+    const Program &brindle = Programs().front();
+    std::vector<double> ratios;
+    for (size_t round = 0; round < brindle.samples.size() && round < baseline.samples.size(); ++round)
+        ratios.push_back(brindle.samples[round].*field / (baseline.samples[round].*field));
+    return ratios;
+}
+
+// One iteration is one round of all three programs; its time is Brindle's.
+void BM_StartupRounds(benchmark::State &state)
+{
+    for (auto _ : state) {
+        Sample brindle;
+        for (Program &program : Programs()) {
+            Sample sample;
+            if (!RunOnce(program, sample)) {
+                state.SkipWithError("no first paint reported");
+                return;
+            }
+            program.samples.push_back(sample);
+            if (&program == &Programs().front())
+                brindle = sample;
+        }
+        state.SetIterationTime(brindle.seconds);
+    }
+}
+BENCHMARK(BM_StartupRounds)->UseManualTime()->Iterations(21)->Unit(benchmark::kMillisecond);
+
+void PrintRatios(const char *what, const std::vector<double> &ratios)
+{
+    const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
+    std::printf("%-34s median %.2f  (rounds %.2f .. %.2f)\n", what, Median(ratios), *low, *high);
+}
+
+void Report()
+{
+    const std::vector<Program> &programs = Programs();
+    if (programs.back().samples.empty())
+        return;
+    std::printf("\n%zu paired rounds\n", programs.front().samples.size());
+    for (const Program &program : programs)
+        std::printf("%-14s first paint median %.1f ms, peak memory median %.1f MB\n", program.name,
+                    Median(Column(program, &Sample::seconds)) * 1e3, Median(Column(program, &Sample::peakKb)) / 1024);
+    for (size_t baseline = 1; baseline < programs.size(); ++baseline) {
+        const std::string name = programs[baseline].name;
+        PrintRatios(("time, Brindle / " + name).c_str(), RoundRatios(programs[baseline], &Sample::seconds));
+        PrintRatios(("memory, Brindle / " + name).c_str(), RoundRatios(programs[baseline], &Sample::peakKb));
+    }
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -76,11 +144,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (brindleTotals.runs && bareTotals.runs) {
-        const double timeRatio = (brindleTotals.seconds / brindleTotals.runs) / (bareTotals.seconds / bareTotals.runs);
-        const double memRatio = (brindleTotals.peakKb / brindleTotals.runs) / (bareTotals.peakKb / bareTotals.runs);
-        std::printf("start-up time ratio (Brindle / bare window): %.2f\n", timeRatio);
-        std::printf("peak memory ratio (Brindle / bare window): %.2f\n", memRatio);
-    }
+    Report();
     return 0;
 }
