@@ -2,11 +2,20 @@
 
 #include <QMouseEvent>
 
-TClickablePicture::TClickablePicture(const QPixmap &picture, QWidget *parent) : QLabel(parent)
+TClickablePicture::TClickablePicture(const QSize &size, std::function<QPixmap()> paint, QWidget *parent)
+    : QLabel(parent), FPaint(std::move(paint))
 {
-    setPixmap(picture);
-    setFixedSize(picture.size());
+    setFixedSize(size);
     setCursor(Qt::PointingHandCursor);
+}
+
+void TClickablePicture::showEvent(QShowEvent *event)
+{
+    if (FPaint) {
+        setPixmap(FPaint());
+        FPaint = nullptr;
+    }
+    QLabel::showEvent(event);
 }
 
 void TClickablePicture::mouseReleaseEvent(QMouseEvent *event)

@@ -1,6 +1,7 @@
 #include "DevicePage.h"
 
 #include "ClickablePicture.h"
+#include "Pictures.h"
 #include "ZqLibUSB.h"
 
 #include <QComboBox>
@@ -38,6 +39,12 @@ QGridLayout *TDevicePage::NewPageLayout(TClickablePicture *picture)
     grid->setColumnStretch(3, 1);
     grid->setRowStretch(3, 1);
     return grid;
+}
+
+TClickablePicture *TDevicePage::NewChipPicture(const QString &label)
+{
+    return new TClickablePicture(
+        Pictures::ChipPictureSize, [label] { return Pictures::chipPackagePicture(label); }, this);
 }
 
 QComboBox *TDevicePage::TypeList(const char *name, const QStringList &items, QWidget *parent)

@@ -51,6 +51,8 @@ protected:
     }
     static QComboBox *TypeList(const char *name, const QStringList &items, QWidget *parent);
     static QTimer *NewTimer(QObject *owner, const char *name, int intervalMs);
+    // The eight-pin package with the chip's name on it, painted when first shown.
+    TClickablePicture *NewChipPicture(const QString &label);
 
 private:
     void FollowGuard(bool busy);

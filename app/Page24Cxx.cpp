@@ -4,7 +4,6 @@
 #include "Cp1250.h"
 #include "DeviceGuard.h"
 #include "PageTools.h"
-#include "Pictures.h"
 #include "ZqEEPROM24Cxx.h"
 #include "ZqHexView.h"
 
@@ -43,7 +42,7 @@ QString ActionText(TEepromAction action)
 
 TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
 {
-    Image7 = Named(new TClickablePicture(Pictures::chipPackagePicture(QStringLiteral("24c04")), this), "Image7");
+    Image7 = Named(NewChipPicture(QStringLiteral("24c04")), "Image7");
     ComboBox3 = TypeList("ComboBox3", {"24c02 - 2 kbit", "24c04 - 4 kbit", "24c08 - 8 kbit", "24c16 - 16 kbit"}, this);
     ComboBox3->setCurrentIndex(1);
     ZqHexView1 = Named(new TZqHexView(this), "ZqHexView1");

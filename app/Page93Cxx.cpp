@@ -4,7 +4,6 @@
 #include "Cp1250.h"
 #include "DeviceGuard.h"
 #include "PageTools.h"
-#include "Pictures.h"
 #include "ZqEEPROM93Cxx.h"
 #include "ZqHexView.h"
 
@@ -32,7 +31,7 @@ const int kChipWords[] = {64, 128, 256, 512, 1024};
 
 TPage93Cxx::TPage93Cxx(QWidget *parent) : TDevicePage(parent)
 {
-    Image3 = Named(new TClickablePicture(Pictures::chipPackagePicture(QStringLiteral("93C46")), this), "Image3");
+    Image3 = Named(NewChipPicture(QStringLiteral("93C46")), "Image3");
     ComboBox2 = TypeList(
         "ComboBox2", {"93C46 - 1 kbit", "93C56 - 2 kbit", "93C66 - 4 kbit", "93C76 - 8 kbit", "93C86 - 16 kbit"}, this);
     RadioButton1 = Named(new QRadioButton(QStringLiteral("16-bit"), this), "RadioButton1");

@@ -114,7 +114,7 @@ TPageDisplay::TPageDisplay(QWidget *parent) : TDevicePage(parent), FDemoWait(Del
 
 void TPageDisplay::CreateControls()
 {
-    Image2 = Named(new TClickablePicture(Pictures::oledModulePicture(), this), "Image2");
+    Image2 = Named(new TClickablePicture(Pictures::OledPictureSize, Pictures::oledModulePicture, this), "Image2");
     ComboBox1 = TypeList("ComboBox1", {"OLED SSD1306", "COG  ST7565"}, this);
     Button1 = Button(this, "Button1", "GLCD INIT");
     pnlInit = Named(new QFrame(this), "pnlInit");

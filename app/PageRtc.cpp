@@ -3,7 +3,7 @@
 #include "ClickablePicture.h"
 #include "DeviceGuard.h"
 #include "PageTools.h"
-#include "Pictures.h"
+#include "ZqFonts.h"
 #include "ZqLibUSB.h"
 
 #include <QDate>
@@ -50,7 +50,7 @@ struct TFieldRange {
 
 TPageRtc::TPageRtc(QWidget *parent) : TDevicePage(parent), FNow([] { return QDateTime::currentDateTime(); })
 {
-    Image1 = Named(new TClickablePicture(Pictures::chipPackagePicture(QStringLiteral("RTC PCF 8583")), this), "Image1");
+    Image1 = Named(NewChipPicture(QStringLiteral("RTC PCF 8583")), "Image1");
     auto *grid = NewPageLayout(Image1);
     grid->addWidget(NewClockGroup(), 0, 1, 3, 1, Qt::AlignTop);
     grid->addWidget(NewSettingGroup(), 0, 2, 3, 1, Qt::AlignTop);
@@ -67,13 +67,10 @@ QWidget *TPageRtc::NewClockGroup()
     auto *clock = Named(new QGroupBox(QStringLiteral(" Odczyt czasu i daty "), this), "GroupBox3");
     lbTime = Named(new QLabel(QStringLiteral("00:00:00"), clock), "lbTime");
     lbDate = Named(new QLabel(QStringLiteral("2001-01-01"), clock), "lbDate");
-    QFont face(QStringLiteral("Consolas"), 24);
-    face.setStyleHint(QFont::Monospace);
-    lbTime->setFont(face);
-    face.setPointSize(12);
-    lbDate->setFont(face);
-    lbTime->setStyleSheet(QStringLiteral("color: blue"));
-    lbDate->setStyleSheet(QStringLiteral("color: blue"));
+    lbTime->setFont(ZqFonts::FixedPitch(QStringLiteral("Consolas"), 24));
+    lbDate->setFont(ZqFonts::FixedPitch(QStringLiteral("Consolas"), 12));
+    SetTextColour(lbTime, Qt::blue);
+    SetTextColour(lbDate, Qt::blue);
     AdvGlowButton1 = Named(new QPushButton(QStringLiteral("start"), clock), "AdvGlowButton1");
     AdvGlowButton2 = Named(new QPushButton(QStringLiteral("stop"), clock), "AdvGlowButton2");
     auto *box = new QGridLayout(clock);

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPalette>
 #include <QProgressBar>
 #include <QRegularExpressionValidator>
 #include <QTextBlock>
@@ -53,6 +54,14 @@ void SetGauge(QProgressBar *gauge, int percent, const QColor &colour)
 }
 
 QColor GaugeColour(const QProgressBar *gauge) { return gauge->property(kGaugeColour).value<QColor>(); }
+
+void SetTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    widget->setPalette(palette);
+}
 
 QString PercentText(int percent)
 {

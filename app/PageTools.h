@@ -23,6 +23,10 @@ QProgressBar *NewGauge(QWidget *parent, const char *name, const QColor &colour);
 void SetGauge(QProgressBar *gauge, int percent, const QColor &colour);
 QColor GaugeColour(const QProgressBar *gauge);
 
+// Text drawn in colour through the palette: a style sheet would restyle the
+// widget and everything in it.
+void SetTextColour(QWidget *widget, const QColor &colour);
+
 // The percentage as the pattern "# %": no digit for 0.
 QString PercentText(int percent);
 void ReplaceFirstLine(QTextEdit *view, const QString &text);

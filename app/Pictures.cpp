@@ -68,7 +68,7 @@ FittedText fitText(const QString &text, const QRectF &area, int largest, int min
 
 // --- chip package -----------------------------------------------------------
 
-constexpr int ChipHeight = 80;
+constexpr int ChipHeight = ChipPictureSize.height();
 constexpr int ChipPinsPerSide = 4;
 constexpr qreal ChipPinPitch = 26;
 const QRectF ChipBody(8, 14, 112, 52);
@@ -129,7 +129,7 @@ void drawChipLabel(QPainter &p, const QString &label)
 
 // --- OLED module ------------------------------------------------------------
 
-constexpr int OledHeight = 120;
+constexpr int OledHeight = OledPictureSize.height();
 const char *const OledPinNames[] = {"GND", "VCC", "SCL", "SDA"};
 constexpr qreal OledPinPitch = 22;
 constexpr qreal OledPinY = 10;

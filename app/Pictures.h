@@ -12,6 +12,8 @@
 namespace Pictures {
 
 constexpr int PagePictureWidth = 128;
+constexpr QSize ChipPictureSize(PagePictureWidth, 80);
+constexpr QSize OledPictureSize(PagePictureWidth, 120);
 constexpr QSize PinoutSize(640, 360);
 
 // One colour column of the wiring table.

@@ -14,6 +14,7 @@
 #include "WebUpdateWizard.h"
 #include "ZqEEPROM24Cxx.h"
 #include "ZqEEPROM93Cxx.h"
+#include "ZqFonts.h"
 #include "ZqFormSR.h"
 #include "ZqHexView.h"
 #include "ZqLibUSB.h"
@@ -23,14 +24,23 @@
 #include "frmSchematU.h"
 #include "mxStorage.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QMessageBox>
+#include <QStackedWidget>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
+class TPageControl : public QTabWidget {
+public:
+    using QTabWidget::QTabWidget;
+    // Where addTab() puts the pages: made there, they are not moved again.
+    QWidget *PageParent() { return findChild<QStackedWidget *>(QString(), Qt::FindDirectChildrenOnly); }
+};
+
 const QString kNotConnected = QStringLiteral("RZT-USBasp not connected");
 const QString kConnected = QStringLiteral("RZT-USBasp connected");
 const QString kAccessDenied =
@@ -45,7 +55,7 @@ TForm1::TForm1(UsbBackend *usb, sim::Simulator *simulator, QWidget *parent) : QM
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Brindle"));
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setFont(ZqFonts::Caption(QStringLiteral("Tahoma"), 8));
     resize(720, 456);
     setMinimumSize(720, 456);
     CreatePages();
@@ -64,20 +74,27 @@ sim::Simulator *TForm1::Simulator() const { return FSimulator; }
 
 void TForm1::CreatePages()
 {
-    PageControl1 = new QTabWidget(this);
+    auto *client = new QWidget(this);
+    auto *pages = new TPageControl(client);
+    PageControl1 = pages;
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { min-width: 102px; height: 22px; padding: 0 4px; }"));
-    TabSheet1 = new TPage24Cxx(PageControl1);
-    TabSheet2 = new TPage93Cxx(PageControl1);
-    TabSheet3 = new TPageRtc(PageControl1);
-    TabSheet4 = new QWidget(PageControl1);
-    TabSheet5 = new TPageDisplay(PageControl1);
+    // The pages are drawn in the application's font, the status bar in the
+    // window's smaller one. The flat tabs' look comes from the style sheet,
+    // which therefore styles the tab bar alone, not every widget on the pages.
+    PageControl1->setFont(QApplication::font());
+    PageControl1->tabBar()->setStyleSheet(
+        QStringLiteral("QTabBar::tab { min-width: 102px; height: 22px; padding: 0 4px; }"));
+    QWidget *pageParent = pages->PageParent();
+    TabSheet1 = new TPage24Cxx(pageParent);
+    TabSheet2 = new TPage93Cxx(pageParent);
+    TabSheet3 = new TPageRtc(pageParent);
+    TabSheet4 = new QWidget(pageParent);
+    TabSheet5 = new TPageDisplay(pageParent);
     PageControl1->addTab(TabSheet1, QStringLiteral("EEPROM 24Cxx"));
     PageControl1->addTab(TabSheet2, QStringLiteral("EEPROM 93Cxx"));
     PageControl1->addTab(TabSheet3, QStringLiteral("RTC PCF8583"));
     PageControl1->addTab(TabSheet4, QStringLiteral("RTC DS13xx"));
     PageControl1->addTab(TabSheet5, QStringLiteral("OLED/COG"));
-    auto *client = new QWidget(this);
     auto *layout = new QVBoxLayout(client);
     layout->setContentsMargins(3, 3, 3, 3);
     layout->addWidget(PageControl1);

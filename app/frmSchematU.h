@@ -10,4 +10,7 @@ public:
     explicit TfrmSchemat(QWidget *parent = nullptr);
 
     QLabel *Image1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 };

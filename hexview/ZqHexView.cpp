@@ -2,9 +2,9 @@
 
 #include "BgrColor.h"
 #include "Cp1250.h"
+#include "ZqFonts.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -106,16 +106,14 @@ void TZqHexView::SetDefaultColors()
     FColorAsciiLight = kDefaultColorAsciiLight;
 }
 
-// The columns only line up in a fixed-pitch face; where the named one is not
-// installed and the substitute is proportional, take the system's fixed font.
+// The columns only line up in a fixed-pitch face; an installed face that is
+// proportional gives way to the system's fixed font.
 QFont TZqHexView::DumpFont() const
 {
-    QFont font(FFontName, FFontSize);
+    const QFont font = ZqFonts::FixedPitch(FFontName, FFontSize);
     if (IsFixedPitch(font))
         return font;
-    font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSize(FFontSize);
-    return font;
+    return ZqFonts::FixedPitch(QString(), FFontSize);
 }
 
 void TZqHexView::SetColorsReset(bool value)

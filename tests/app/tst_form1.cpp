@@ -7,6 +7,7 @@
 #include "Page93Cxx.h"
 #include "PageDisplay.h"
 #include "PageRtc.h"
+#include "Pictures.h"
 #include "SimBackend.h"
 #include "StatusPanel.h"
 #include "TForm1.h"
@@ -177,6 +178,20 @@ private slots:
         QCOMPARE(store.value("eo").toString(), QStringLiteral("1"));
         QCOMPARE(store.value("Form1/Width").toString(), QStringLiteral("810"));
         QCOMPARE(store.value("Form1/Height").toString(), QStringLiteral("510"));
+    }
+
+    // A page's picture is painted when the page is first shown, not before.
+    void pagePicturesPaintedWhenFirstShown()
+    {
+        auto form = shownForm();
+        QCOMPARE(form->TabSheet1->Image7->pixmap().toImage(),
+                 Pictures::chipPackagePicture(QStringLiteral("24c04")).toImage());
+        QVERIFY(form->TabSheet3->Image1->pixmap().isNull());
+        QVERIFY(form->TabSheet5->Image2->pixmap().isNull());
+        form->PageControl1->setCurrentWidget(form->TabSheet5);
+        QCOMPARE(form->TabSheet5->Image2->pixmap().toImage(), Pictures::oledModulePicture().toImage());
+        QCOMPARE(form->TabSheet5->Image2->size(), Pictures::OledPictureSize);
+        QVERIFY(form->TabSheet3->Image1->pixmap().isNull());
     }
 
     void badStoredValuesFallBackToDefaults()

@@ -133,6 +133,9 @@ void TestPictures::schematPictureFillsWindow()
     QCOMPARE(form.Image1->size(), QSize(640, 360));
     QVERIFY(form.rect().contains(form.Image1->geometry()));
     QCOMPARE(form.Image1->cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(form.Image1->pixmap().isNull());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QPixmap picture = form.Image1->pixmap();
     QCOMPARE(picture.size(), QSize(640, 360));
     QCOMPARE(picture.toImage().convertToFormat(QImage::Format_RGB32),
