@@ -1,7 +1,9 @@
 #include "BgrColor.h"
+#include "ZqFonts.h"
 #include "ZqHexView.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QScrollBar>
 #include <QTest>
@@ -84,6 +86,7 @@ private slots:
 
     void defaults();
     void fontIsOnlyReadAtConstruction();
+    void missingFamiliesGiveTheSystemsFonts();
     void colorFromBgr_data();
     void colorFromBgr();
 
@@ -550,6 +553,23 @@ void TestZqHexView::showsStartOfDump()
     QCOMPARE(view->textCursor().position(), 0);
     QCOMPARE(view->verticalScrollBar()->value(), 0);
     QCOMPARE(view->horizontalScrollBar()->value(), 0);
+}
+
+// A family the system lacks is replaced by the system's own choice (fixed
+// pitch or general), at the size asked; an installed one is kept.
+void TestZqHexView::missingFamiliesGiveTheSystemsFonts()
+{
+    const QString missing = QStringLiteral("No Such Family Brindle");
+    const QFont fixed = ZqFonts::FixedPitch(missing, 17);
+    QCOMPARE(fixed.family(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+    QCOMPARE(fixed.pointSize(), 17);
+    const QFont caption = ZqFonts::Caption(missing + QStringLiteral(" 2"), 7);
+    QCOMPARE(caption.family(), QApplication::font().family());
+    QCOMPARE(caption.pointSize(), 7);
+    QCOMPARE(ZqFonts::FixedPitch(missing, 9).pointSize(), 9);
+    const QString installed = QFontDatabase::families().value(0);
+    QVERIFY(!installed.isEmpty());
+    QCOMPARE(ZqFonts::Caption(installed, 11).family(), installed);
 }
 
 QTEST_MAIN(TestZqHexView)
