@@ -54,12 +54,9 @@ QString TZqRtcDs13xx::FieldError(const TDs13xxFields &f) const
 {
     const int days = f.month >= 1 && f.month <= 12 ? QDate(f.year, f.month, 1).daysInMonth() : 31;
     const TFieldRange ranges[] = {
-        {f.hour, "godzina", 0, 23},
-        {f.minute, "minuty", 0, 59},
-        {f.second, "sekundy", 0, 59},
-        {f.year, "rok", kFirstYear, LastYear()},
-        {f.month, "miesiąc", 1, 12},
-        {f.day, "dzień", 1, days},
+        {f.hour, "godzina", 0, 23},   {f.minute, "minuty", 0, 59},
+        {f.second, "sekundy", 0, 59}, {f.year, "rok", kFirstYear, LastYear()},
+        {f.month, "miesiąc", 1, 12},  {f.day, "dzień", 1, days},
     };
     for (const TFieldRange &range : ranges)
         if (range.value < range.low || range.value > range.high)
@@ -70,7 +67,8 @@ QString TZqRtcDs13xx::FieldError(const TDs13xxFields &f) const
                 .arg(range.high);
     // The chips take every fourth year for a leap year, 2100 too.
     if (f.month == 2 && f.day == 29 && f.year % 100 == 0 && f.year % 400 != 0)
-        return QStringLiteral("Układ uznaje rok %1 za przestępny, a nie jest.\nZegar nie został ustawiony.").arg(f.year);
+        return QStringLiteral("Układ uznaje rok %1 za przestępny, a nie jest.\nZegar nie został ustawiony.")
+            .arg(f.year);
     return QString();
 }
 
@@ -85,8 +83,8 @@ bool TZqRtcDs13xx::Read(TDs13xxReading &reading)
     reading.TwelveHour = hours & kTwelveHour;
     const QString clock = TwoHex(reading.TwelveHour ? hours & 0x1F : hours & 0x3F) + QLatin1Char(':') +
                           TwoHex(reg(1) & 0x7F) + QLatin1Char(':') + TwoHex(reg(0) & 0x7F);
-    reading.TimeText = reading.TwelveHour ? clock + ((hours & kPm) ? QStringLiteral(" PM") : QStringLiteral(" AM"))
-                                          : clock;
+    reading.TimeText =
+        reading.TwelveHour ? clock + ((hours & kPm) ? QStringLiteral(" PM") : QStringLiteral(" AM")) : clock;
     const bool century = FChip == dcDS3231 && (reg(5) & kCentury);
     reading.DateText = (century ? QStringLiteral("21") : QStringLiteral("20")) + TwoHex(reg(6)) + QLatin1Char('-') +
                        TwoHex(reg(5) & 0x1F) + QLatin1Char('-') + TwoHex(reg(4) & 0x3F);
@@ -110,9 +108,8 @@ QByteArray TZqRtcDs13xx::TimeRegisters(const TDs13xxFields &f, bool twelveHour) 
     }
     const QDate date(f.year, f.month, f.day);
     const std::uint8_t century = FChip == dcDS3231 && f.year >= 2100 ? kCentury : 0;
-    const char bytes[kTimeRegisters] = {char(Bcd(f.second)),           char(Bcd(f.minute)),
-                                        char(hours),                   char(date.dayOfWeek()),
-                                        char(Bcd(f.day)),              char(century | Bcd(f.month)),
+    const char bytes[kTimeRegisters] = {char(Bcd(f.second)),    char(Bcd(f.minute)), char(hours),
+                                        char(date.dayOfWeek()), char(Bcd(f.day)),    char(century | Bcd(f.month)),
                                         char(Bcd(f.year % 100))};
     return QByteArray(bytes, kTimeRegisters);
 }

@@ -28,8 +28,8 @@ struct TDs13xxFields {
 
 // What one poll found, the digits as the chip holds them.
 struct TDs13xxReading {
-    QString TimeText;   // "HH:MM:SS", or "hh:MM:SS AM|PM" when the chip counts 12 h
-    QString DateText;   // "YYYY-MM-DD"
+    QString TimeText; // "HH:MM:SS", or "hh:MM:SS AM|PM" when the chip counts 12 h
+    QString DateText; // "YYYY-MM-DD"
     bool TwelveHour = false;
     bool Halted = false;            // DS1307: CH set, the oscillator stands
     bool OscillatorStopped = false; // DS3231: OSF set, the time is not to be trusted

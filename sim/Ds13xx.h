@@ -41,9 +41,9 @@ enum class Ds13xxType {
 
 struct Ds13xxVariant {
     const char *name;
-    int registers;      // the pointer wraps after the last
-    bool haltBit;       // seconds bit 7 stops the oscillator
-    bool centuryBit;    // month bit 7 counts the century
+    int registers;   // the pointer wraps after the last
+    bool haltBit;    // seconds bit 7 stops the oscillator
+    bool centuryBit; // month bit 7 counts the century
     std::uint8_t powerOnControl;
 };
 
