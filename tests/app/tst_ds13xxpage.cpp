@@ -108,13 +108,13 @@ private slots:
         QTest::addColumn<QString>("shownTime");
         QTest::addColumn<QString>("shownDate");
         QTest::newRow("ds1307 24 h") << Ds13xxType::DS1307 << false << bytes({0x57, 0x59, 0x23, 3, 0x28, 0x02, 0x24})
-                                     << "23:59:59"
+                                     << "00:00:00"
                                      << "2024-02-29";
         QTest::newRow("ds3231 24 h") << Ds13xxType::DS3231 << false << bytes({0x57, 0x59, 0x23, 3, 0x28, 0x02, 0x24})
-                                     << "23:59:59"
+                                     << "00:00:00"
                                      << "2024-02-29";
         QTest::newRow("ds3231 12 h") << Ds13xxType::DS3231 << true << bytes({0x57, 0x59, 0x71, 3, 0x28, 0x02, 0x24})
-                                     << "11:59:59 PM"
+                                     << "12:00:00 AM"
                                      << "2024-02-29";
     }
     void setAndPoll()
