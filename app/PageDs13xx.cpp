@@ -135,6 +135,7 @@ QWidget *TPageDs13xx::NewDs3231Group()
     btAging = Named(new QPushButton(QStringLiteral("zapisz"), GroupBoxDs3231), "btAging");
     auto *help = new QLabel(kAgingHelp, GroupBoxDs3231);
     help->setStyleSheet(QStringLiteral("color: gray"));
+    help->setWordWrap(true);
     auto *box = new QGridLayout(GroupBoxDs3231);
     box->addWidget(lbTemperature, 0, 0, 1, 3);
     box->addWidget(new QLabel(QStringLiteral("Starzenie (aging):"), GroupBoxDs3231), 1, 0);
