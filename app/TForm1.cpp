@@ -4,6 +4,7 @@
 #include "Page24Cxx.h"
 #include "Page93Cxx.h"
 #include "PageDisplay.h"
+#include "PageDs13xx.h"
 #include "PageRtc.h"
 #include "Simulator.h"
 #include "StatusPanel.h"
@@ -18,6 +19,7 @@
 #include "ZqFormSR.h"
 #include "ZqHexView.h"
 #include "ZqLibUSB.h"
+#include "ZqRtcDs13xx.h"
 #include "ZqSSD1306OLED.h"
 #include "ZqST7565COG.h"
 #include "ZqTools.h"
@@ -88,7 +90,7 @@ void TForm1::CreatePages()
     TabSheet1 = new TPage24Cxx(pageParent);
     TabSheet2 = new TPage93Cxx(pageParent);
     TabSheet3 = new TPageRtc(pageParent);
-    TabSheet4 = new QWidget(pageParent);
+    TabSheet4 = new TPageDs13xx(pageParent);
     TabSheet5 = new TPageDisplay(pageParent);
     PageControl1->addTab(TabSheet1, QStringLiteral("EEPROM 24Cxx"));
     PageControl1->addTab(TabSheet2, QStringLiteral("EEPROM 93Cxx"));
@@ -129,6 +131,9 @@ void TForm1::CreateComponents(UsbBackend *usb)
     mxStorage1->ReadDescription(StoredPicturesDescription());
     CreateDisplayDrivers();
     CreateEepromEngines();
+    ZqRtcDs13xx1 = new TZqRtcDs13xx(this);
+    ZqRtcDs13xx1->setObjectName(QStringLiteral("ZqRtcDs13xx1"));
+    ZqRtcDs13xx1->SetZqLibUSB(ZqLibUSB1);
     DeviceGuard1 = new TDeviceGuard(this);
     WebUpdate1 = new TWebUpdate(this);
     WebUpdateWizard1 = new TWebUpdateWizard(WebUpdate1, this);
@@ -185,12 +190,13 @@ void TForm1::HandOutComponents()
     }
     TabSheet1->SetEngine(ZqEEPROM24Cxx1);
     TabSheet2->SetEngine(ZqEEPROM93Cxx1);
+    TabSheet4->SetEngine(ZqRtcDs13xx1);
     TabSheet5->SetDrivers(ZqSSD1306OLED1, ZqST7565COG1);
     TabSheet5->SetSettings(ZqFormSR1);
     TabSheet5->SetStorage(mxStorage1);
 }
 
-QList<TDevicePage *> TForm1::DevicePages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet5}; }
+QList<TDevicePage *> TForm1::DevicePages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5}; }
 
 // Every reference is in place before the first component loads; the link may
 // already report the adapter here, before the window's own set-up runs.
@@ -215,6 +221,7 @@ void TForm1::FormCreate()
     TabSheet2->SetOrganisation16(ZqFormSR1->ReadRegINI(QStringLiteral("eo"), true));
     TabSheet1->SetChipType(ReadListIndex("24cxx", 1, TabSheet1->ChipTypeCount()));
     TabSheet2->SetChipType(ReadListIndex("93cxx", 0, TabSheet2->ChipTypeCount()));
+    TabSheet4->SetChipType(ReadListIndex("ds13xx", 1, TabSheet4->ChipTypeCount()));
     TabSheet1->Apply24CxxType();
     TabSheet2->Apply93CxxType();
     TabSheet3->AdvGlowButton3Click();
@@ -247,6 +254,7 @@ void TForm1::FormClose()
     ZqFormSR1->SaveRegINI(QStringLiteral("eo"), TabSheet2->Organisation16());
     ZqFormSR1->SaveRegINI(QStringLiteral("24cxx"), TabSheet1->ChipType());
     ZqFormSR1->SaveRegINI(QStringLiteral("93cxx"), TabSheet2->ChipType());
+    ZqFormSR1->SaveRegINI(QStringLiteral("ds13xx"), TabSheet4->ChipType());
     ZqFormSR1->SavePos();
     ZqFormSR1->EndUpdate();
 }

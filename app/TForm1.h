@@ -12,6 +12,7 @@ class TDevicePage;
 class TPage24Cxx;
 class TPage93Cxx;
 class TPageDisplay;
+class TPageDs13xx;
 class TPageRtc;
 class TStatusPanel;
 class TUpdateStatusPanel;
@@ -20,6 +21,7 @@ class TWebUpdateWizard;
 class TZqFormSR;
 class TZqEEPROM24Cxx;
 class TZqEEPROM93Cxx;
+class TZqRtcDs13xx;
 class TZqLibUSB;
 class TZqSSD1306OLED;
 class TZqST7565COG;
@@ -52,6 +54,7 @@ public:
     TZqSSD1306OLED *ZqSSD1306OLED1 = nullptr;
     TZqEEPROM24Cxx *ZqEEPROM24Cxx1 = nullptr;
     TZqEEPROM93Cxx *ZqEEPROM93Cxx1 = nullptr;
+    TZqRtcDs13xx *ZqRtcDs13xx1 = nullptr;
     // One device operation at a time, for every page.
     TDeviceGuard *DeviceGuard1 = nullptr;
     TWebUpdate *WebUpdate1 = nullptr;
@@ -62,7 +65,7 @@ public:
     TPage24Cxx *TabSheet1 = nullptr;
     TPage93Cxx *TabSheet2 = nullptr;
     TPageRtc *TabSheet3 = nullptr;
-    QWidget *TabSheet4 = nullptr;
+    TPageDs13xx *TabSheet4 = nullptr;
     TPageDisplay *TabSheet5 = nullptr;
     TStatusPanel *StatusPanel0 = nullptr;
     TUpdateStatusPanel *StatusPanel1 = nullptr;

@@ -1,6 +1,7 @@
 #include "BridgeFirmware.h"
 
 #include "AdapterRequest.h"
+#include "Ds13xx.h"
 #include "Pcf8583.h"
 #include "Ssd1306.h"
 #include "St7565.h"
@@ -60,11 +61,13 @@ void keepOrMake(std::unique_ptr<Chip> &chip, bool wanted, bool same, Make make)
 void BridgeFirmware::setPopulation(const BusPopulation &population)
 {
     const BusPopulation was = FPopulation;
-    const bool first = !FEeprom24 && !FRtc && !FOled && !FEeprom93 && !FLcd;
+    const bool first = !FEeprom24 && !FRtc && !FDs13xx && !FOled && !FEeprom93 && !FLcd;
     keepOrMake(FEeprom24, bool(population.eeprom24),
                !first && was.eeprom24 == population.eeprom24 && was.eeprom24Pins == population.eeprom24Pins,
                [&] { return std::make_unique<Eeprom24Cxx>(*population.eeprom24, population.eeprom24Pins, FClock); });
     keepOrMake(FRtc, population.pcf8583, true, [&] { return std::make_unique<Pcf8583>(FClock); });
+    keepOrMake(FDs13xx, bool(population.ds13xx), !first && was.ds13xx == population.ds13xx,
+               [&] { return std::make_unique<Ds13xx>(*population.ds13xx, FClock); });
     keepOrMake(FOled, population.ssd1306, true, [] { return std::make_unique<Ssd1306>(); });
     keepOrMake(FEeprom93, bool(population.eeprom93),
                !first && was.eeprom93 == population.eeprom93 && was.organisation == population.organisation,
@@ -80,7 +83,7 @@ void BridgeFirmware::wireBuses()
     const int code = FSpi.clockCode();
     FI2c = I2cBus();
     FSpi = SpiBus();
-    for (I2cDevice *chip : std::initializer_list<I2cDevice *>{FEeprom24.get(), FRtc.get(), FOled.get()})
+    for (I2cDevice *chip : std::initializer_list<I2cDevice *>{FEeprom24.get(), FRtc.get(), FDs13xx.get(), FOled.get()})
         if (chip)
             FI2c.attach(chip);
     if (FEeprom93)

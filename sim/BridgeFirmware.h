@@ -38,6 +38,7 @@
 
 namespace sim {
 
+class Ds13xx;
 class Pcf8583;
 class Ssd1306;
 class St7565;
@@ -55,6 +56,7 @@ public:
     // The chips fitted; null where the population has none.
     Eeprom24Cxx *eeprom24() const { return FEeprom24.get(); }
     Pcf8583 *rtc() const { return FRtc.get(); }
+    Ds13xx *ds13xx() const { return FDs13xx.get(); }
     Ssd1306 *oled() const { return FOled.get(); }
     Eeprom93Cxx *eeprom93() const { return FEeprom93.get(); }
     St7565 *lcd() const { return FLcd.get(); }
@@ -92,6 +94,7 @@ private:
 
     std::unique_ptr<Eeprom24Cxx> FEeprom24;
     std::unique_ptr<Pcf8583> FRtc;
+    std::unique_ptr<Ds13xx> FDs13xx;
     std::unique_ptr<Ssd1306> FOled;
     std::unique_ptr<Eeprom93Cxx> FEeprom93;
     std::unique_ptr<St7565> FLcd;

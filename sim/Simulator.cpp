@@ -1,5 +1,6 @@
 #include "Simulator.h"
 
+#include "Ds13xx.h"
 #include "Pcf8583.h"
 #include "SimState.h"
 
@@ -27,6 +28,27 @@ void restore(Chip *chip, const std::optional<ChipMemory> &memory)
 {
     if (chip && memory && memory->part == QLatin1String(chip->variant().name))
         chip->setMemory(0, memory->bytes);
+}
+
+std::uint8_t bcd(int value) { return std::uint8_t((value / 10) << 4 | value % 10); }
+
+// Seconds last: writing them restarts the divider on the whole second.
+void setDs13xx(Ds13xx *chip, const QDateTime &local)
+{
+    if (!chip)
+        return;
+    const QDate date = local.date();
+    const QTime time = local.time();
+    const std::uint8_t century = date.year() >= 2100 && chip->variant().centuryBit ? Ds13xx::Century : 0;
+    chip->setRegister(Ds13xx::Minutes, bcd(time.minute()));
+    chip->setRegister(Ds13xx::Hours, bcd(time.hour()));
+    chip->setRegister(Ds13xx::Weekday, std::uint8_t(date.dayOfWeek()));
+    chip->setRegister(Ds13xx::Date, bcd(date.day()));
+    chip->setRegister(Ds13xx::Month, std::uint8_t(century | bcd(date.month())));
+    chip->setRegister(Ds13xx::Year, bcd(date.year() % 100));
+    chip->setRegister(Ds13xx::Seconds, bcd(time.second()));
+    if (chip->type() == Ds13xxType::DS3231)
+        chip->setRegister(Ds13xx::Ds3231Status, chip->registerValue(Ds13xx::Ds3231Status) & ~Ds13xx::OscillatorStopped);
 }
 } // namespace
 
@@ -65,6 +87,7 @@ std::unique_ptr<Simulator> Simulator::fromArguments(const QStringList &arguments
 
 void Simulator::setClockFrom(const QDateTime &local)
 {
+    setDs13xx(FFirmware->ds13xx(), local);
     Pcf8583 *rtc = FFirmware->rtc();
     if (!rtc)
         return;

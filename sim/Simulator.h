@@ -28,7 +28,9 @@ public:
     BridgeFirmware &firmware() const { return *FFirmware; }
     // Sets the clock chip as the program's clock page would: time and date
     // (weekday 0 = Sunday), year counter = year mod 4, and the rest of the
-    // year in RAM 0x10 (high byte) and 0x11. Nothing when no clock is fitted.
+    // year in RAM 0x10 (high byte) and 0x11. The DS13xx, if fitted, gets
+    // the same time in 24 h form, weekday 1 = Monday, running, its
+    // oscillator-stop flag cleared. Nothing for a clock not fitted.
     void setClockFrom(const QDateTime &local);
     // The clock chip's date and time as the program's clock page reads them;
     // invalid when no clock is fitted or its counters make no date.

@@ -83,6 +83,16 @@ QString setPcf(const QString &option, const QString &value, Parsing &p)
     return complaint;
 }
 
+QString setDs13xx(const QString &option, const QString &value, Parsing &p)
+{
+    if (is(value, "none")) {
+        p.options.population.ds13xx.reset();
+        return {};
+    }
+    p.options.population.ds13xx = ds13xxTypeFromName(value);
+    return p.options.population.ds13xx ? QString() : notOneOf(option, value, QStringLiteral("ds1307, ds3231, none"));
+}
+
 struct OptionRow {
     SimulatorOptionHelp help;
     Setter set;
@@ -99,6 +109,7 @@ const std::vector<OptionRow> &optionRows()
         {{"93cxx", "type", "the Microwire EEPROM: 93c46, 93c56, 93c66, 93c76, 93c86 or none"}, set93cxx},
         {{"org", "16|8", "its ORG pin: 16-bit words or 8-bit bytes"}, setOrg},
         {{"pcf8583", "on|off", "the clock chip"}, setPcf},
+        {{"ds13xx", "type", "the clock chip at D0: ds1307, ds3231 or none"}, setDs13xx},
         {{"ssd1306", "on|off", "the OLED display"},
          [](const QString &o, const QString &v, Parsing &p) { return onOff(o, v, p.options.population.ssd1306); }},
         {{"st7565", "on|off", "the LCD display"},

@@ -6,6 +6,7 @@ int runBridgeTests(int argc, char **argv);
 int runEeprom24Tests(int argc, char **argv);
 int runEeprom93Tests(int argc, char **argv);
 int runPcf8583Tests(int argc, char **argv);
+int runDs13xxTests(int argc, char **argv);
 int runSsd1306Tests(int argc, char **argv);
 int runSt7565Tests(int argc, char **argv);
 int runSimulatorTests(int argc, char **argv);
@@ -15,8 +16,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     int failed = 0;
-    for (auto run : {runBridgeTests, runEeprom24Tests, runEeprom93Tests, runPcf8583Tests, runSsd1306Tests,
-                     runSt7565Tests, runSimulatorTests, runSimStateTests})
+    for (auto run : {runBridgeTests, runEeprom24Tests, runEeprom93Tests, runPcf8583Tests, runDs13xxTests,
+                     runSsd1306Tests, runSt7565Tests, runSimulatorTests, runSimStateTests})
         failed += run(argc, argv);
     return failed;
 }
