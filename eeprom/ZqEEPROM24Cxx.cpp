@@ -140,7 +140,7 @@ int TZqEEPROM24Cxx::WriteChunks(const QByteArray &payload, int start, TEepromAct
         const int n = std::min({end - a, MaxChunk, FPageWrite - a % FPageWrite});
         if (!WriteChunk(payload, a - start, a, n))
             break;
-        WaitWithMessages(WriteCycleWaitMs);
+        Wait(WriteCycleWaitMs);
         a += n;
         DoProgress(action, ProgressPercent(a, requestedEnd));
     }

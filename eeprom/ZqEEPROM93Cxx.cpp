@@ -182,7 +182,7 @@ bool TZqEEPROM93Cxx::AwaitReady()
             }
             if (deadline.hasExpired())
                 break;
-            WaitWithMessages(ReadyPollMs);
+            Wait(ReadyPollMs);
         }
     }
     ReleaseChip();

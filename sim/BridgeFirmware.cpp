@@ -80,6 +80,11 @@ void BridgeFirmware::wireBuses()
     const int code = FSpi.clockCode();
     FI2c = I2cBus();
     FSpi = SpiBus();
+    if (!FChipsConnected) {
+        if (taken)
+            FSpi.take(code);
+        return;
+    }
     for (I2cDevice *chip : std::initializer_list<I2cDevice *>{FEeprom24.get(), FRtc.get(), FOled.get()})
         if (chip)
             FI2c.attach(chip);
@@ -92,6 +97,14 @@ void BridgeFirmware::wireBuses()
 }
 
 BridgeFirmware::~BridgeFirmware() = default;
+
+void BridgeFirmware::setChipsConnected(bool connected)
+{
+    if (connected == FChipsConnected)
+        return;
+    FChipsConnected = connected;
+    wireBuses();
+}
 
 int BridgeFirmware::controlTransfer(const SetupPacket &setup, std::uint8_t *data)
 {
