@@ -104,6 +104,13 @@ void BridgeFirmware::setChipsConnected(bool connected)
         return;
     FChipsConnected = connected;
     wireBuses();
+    // A chip seated again powers up: its bus state is gone, its memory kept.
+    if (connected) {
+        FI2c.reset();
+        for (SpiDevice *chip : std::initializer_list<SpiDevice *>{FEeprom93.get(), FLcd.get()})
+            if (chip)
+                chip->reset();
+    }
 }
 
 int BridgeFirmware::controlTransfer(const SetupPacket &setup, std::uint8_t *data)
