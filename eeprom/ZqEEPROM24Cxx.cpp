@@ -73,28 +73,24 @@ std::uint16_t TZqEEPROM24Cxx::DeviceByte(int a) const
     return std::uint16_t(((FAddrI2C & ~blockMask) | (((a >> 8) << 1) & blockMask)) & 0xFF);
 }
 
-void TZqEEPROM24Cxx::SetBitrate(int khz)
+bool TZqEEPROM24Cxx::SetBitrate(int khz)
 {
     if (!Online() || khz < kMinBitrateKhz || khz > kMaxBitrateKhz)
-        return;
-    FZqLibUSB->DevWrite(arI2CBitrate, khz, 0, 0);
+        return true;
+    return FZqLibUSB->DevWrite(arI2CBitrate, khz, 0, 0);
 }
 
-bool TZqEEPROM24Cxx::BeginI2C()
-{
-    if (!BeginOperation())
-        return false;
-    SetBitrate(FI2C_BitrateKhz);
-    return true;
-}
+// A clock the adapter did not take leaves the bus at whatever it ran before,
+// maybe too fast for the user's wiring: the operation then moves nothing.
+bool TZqEEPROM24Cxx::ClockTaken() { return SetBitrate(FI2C_BitrateKhz); }
 
 void TZqEEPROM24Cxx::ReadEEPROM(int address, int bytes)
 {
-    if (!BeginI2C())
+    if (!BeginOperation())
         return;
     const qint64 wanted = qint64(address) + qMax(bytes, 0);
     const int end = address < 0 ? address : int(qMin<qint64>(wanted, FEEMBytes));
-    DoActionEnd(eaRead, ReadRange(address, end), address);
+    DoActionEnd(eaRead, ClockTaken() ? ReadRange(address, end) : 0, address);
 }
 
 // One request per byte; the first that brings no byte ends the read.
@@ -119,13 +115,14 @@ int TZqEEPROM24Cxx::ReadRange(int address, int end)
 
 void TZqEEPROM24Cxx::WriteEEPROM(const QByteArray &data, int addr)
 {
-    if (!BeginI2C())
+    if (!BeginOperation())
         return;
+    const bool clocked = ClockTaken();
     if (IsBlank(data)) {
-        DoActionEnd(eaErase, WriteChunks(QByteArray(FEEMBytes, char(0xFF)), 0, eaErase), 0);
+        DoActionEnd(eaErase, clocked ? WriteChunks(QByteArray(FEEMBytes, char(0xFF)), 0, eaErase) : 0, 0);
         return;
     }
-    DoActionEnd(eaWrite, WriteChunks(data, addr & 0xFFFF, eaWrite), 0);
+    DoActionEnd(eaWrite, clocked ? WriteChunks(data, addr & 0xFFFF, eaWrite) : 0, 0);
 }
 
 // Chunks never cross a write page (the chip would roll over inside it) and
@@ -140,7 +137,7 @@ int TZqEEPROM24Cxx::WriteChunks(const QByteArray &payload, int start, TEepromAct
         const int n = std::min({end - a, MaxChunk, FPageWrite - a % FPageWrite});
         if (!WriteChunk(payload, a - start, a, n))
             break;
-        WaitWithMessages(WriteCycleWaitMs);
+        Wait(WriteCycleWaitMs);
         a += n;
         DoProgress(action, ProgressPercent(a, requestedEnd));
     }

@@ -42,7 +42,8 @@ public:
     void SetEepromType(TEepromType value);
 
     // Sends the I2C clock when an adapter is connected and 5 <= khz <= 900.
-    void SetBitrate(int khz);
+    // False when the adapter did not take it.
+    bool SetBitrate(int khz);
     // Reads bytes bytes from address on, clipped at the chip's end.
     void ReadEEPROM(int address, int bytes);
     // Writes data from addr on, up to the chip's end; blank data (nothing but
@@ -56,7 +57,7 @@ protected:
     void ApplyType() override;
 
 private:
-    bool BeginI2C();
+    bool ClockTaken();
     int ReadRange(int address, int end);
     int WriteChunks(const QByteArray &payload, int start, TEepromAction action);
     bool WriteChunk(const QByteArray &payload, int offset, int a, int n);

@@ -83,11 +83,7 @@ void TZqEEPROM93Cxx::CloseMicrowire()
 
 bool TZqEEPROM93Cxx::SelectChip() { return Online() && FZqLibUSB->DevWrite(arChipSelect, 1, 0, 0); }
 
-void TZqEEPROM93Cxx::ReleaseChip()
-{
-    if (Online())
-        FZqLibUSB->DevWrite(arChipSelect, 0, 0, 0);
-}
+bool TZqEEPROM93Cxx::ReleaseChip() { return Online() && FZqLibUSB->DevWrite(arChipSelect, 0, 0, 0); }
 
 // True when the adapter clocked the bits and sent back length reply bytes.
 bool TZqEEPROM93Cxx::Shift(std::uint16_t bits, int n, int length)
@@ -105,15 +101,13 @@ bool TZqEEPROM93Cxx::Shift(std::uint16_t bits, int n, int length)
 bool TZqEEPROM93Cxx::EnableWrites(TEepromOrganisation org)
 {
     const bool ok = SelectChip() && Shift(EwenInstruction(org), InstructionLength(org), 1);
-    ReleaseChip();
-    return ok;
+    return ReleaseChip() && ok;
 }
 
-void TZqEEPROM93Cxx::DisableWrites(TEepromOrganisation org)
+bool TZqEEPROM93Cxx::DisableWrites(TEepromOrganisation org)
 {
-    if (SelectChip())
-        Shift(EwdsInstruction(org), InstructionLength(org), 1);
-    ReleaseChip();
+    const bool ok = SelectChip() && Shift(EwdsInstruction(org), InstructionLength(org), 1);
+    return ReleaseChip() && ok;
 }
 
 // Reply bytes: 0 = bits 15..8, 1 = bits 7..0 of what was clocked in.
@@ -124,26 +118,37 @@ std::uint16_t TZqEEPROM93Cxx::ReplyData(TEepromOrganisation org) const
     return org == eo16_bit ? std::uint16_t(hi << 8 | lo) : lo;
 }
 
+// The dummy 0 a chip puts out after a READ's address; MISO's pull-up reads 1
+// where no chip answers.
+bool TZqEEPROM93Cxx::DummyZero() { return Shift(0, 1, 2) && !(FZqLibUSB->DevBuffer[1] & 1); }
+
 // READ, the dummy 0 the chip puts out before the data, then the data.
 bool TZqEEPROM93Cxx::ReadCellAt(TEepromOrganisation org, int a, std::uint16_t &value)
 {
-    const bool ok = SelectChip() && Shift(ReadInstruction(org, a), InstructionLength(org), 2) && Shift(0, 1, 2) &&
+    const bool ok = SelectChip() && Shift(ReadInstruction(org, a), InstructionLength(org), 2) && DummyZero() &&
                     Shift(0, DataBits(org), 2);
     if (ok)
         value = ReplyData(org);
-    ReleaseChip();
-    return ok;
+    return ReleaseChip() && ok;
 }
 
 // The chip is selected already; the first item brings the READ and its dummy bit.
 bool TZqEEPROM93Cxx::ReadSequentialItem(TEepromOrganisation org, int address, bool first, std::uint16_t &value)
 {
-    if (first && !(Shift(ReadInstruction(org, address), InstructionLength(org), 2) && Shift(0, 1, 2)))
+    if (first && !(Shift(ReadInstruction(org, address), InstructionLength(org), 2) && DummyZero()))
         return false;
     if (!Shift(0, DataBits(org), 2))
         return false;
     value = ReplyData(org);
     return true;
+}
+
+// A chip that has fallen off the bus looks ready at once (MISO's pull-up):
+// only reading the cell back shows that the programming took.
+bool TZqEEPROM93Cxx::CellHolds(TEepromOrganisation org, int a, std::uint16_t expected)
+{
+    std::uint16_t value = 0;
+    return ReadCellAt(org, a, value) && value == expected;
 }
 
 // A word goes out as two bytes, high first.
@@ -162,10 +167,9 @@ bool TZqEEPROM93Cxx::Program(TEepromOrganisation org, TShift instruction, std::i
     bool ok = EnableWrites(org) && SelectChip() && Shift(instruction.bits, instruction.n, 1);
     for (const TShift &d : data)
         ok = ok && Shift(d.bits, d.n, 2);
-    ReleaseChip();
-    ok = ok && AwaitReady();
-    DisableWrites(org);
-    return ok;
+    // CS falling starts the cycle: a deselect that did not happen started nothing.
+    ok = ReleaseChip() && ok && AwaitReady();
+    return DisableWrites(org) && ok;
 }
 
 // Selected, the chip drives DO low while busy and high once ready; one-bit
@@ -182,11 +186,10 @@ bool TZqEEPROM93Cxx::AwaitReady()
             }
             if (deadline.hasExpired())
                 break;
-            WaitWithMessages(ReadyPollMs);
+            Wait(ReadyPollMs);
         }
     }
-    ReleaseChip();
-    return ready;
+    return ReleaseChip() && ready;
 }
 
 void TZqEEPROM93Cxx::ReadEEPROM(int address, int size)
@@ -208,9 +211,8 @@ int TZqEEPROM93Cxx::ReadRange(TEepromOrganisation org, int address, int end)
 {
     const bool sequential = FSequentialRead;
     int stored = 0;
-    OpenMicrowire();
-    SelectChip();
-    for (int j = address; j < end; ++j) {
+    const bool ready = OpenMicrowire() && SelectChip();
+    for (int j = address; ready && j < end; ++j) {
         std::uint16_t value = 0;
         const bool ok = sequential ? ReadSequentialItem(org, address, j == address, value) : ReadCellAt(org, j, value);
         if (!ok)
@@ -222,8 +224,27 @@ int TZqEEPROM93Cxx::ReadRange(TEepromOrganisation org, int address, int end)
         DoProgress(eaRead, ProgressPercent(j + 1, end));
         QCoreApplication::processEvents();
     }
-    ReleaseChip();
+    const bool released = ReleaseChip();
+    const bool whole =
+        released && (end <= address || (stored == (end - address) * DataBits(org) / 8 && ChipAnswers(org, address)));
     CloseMicrowire();
+    return whole ? stored : Trusted(org, stored);
+}
+
+// A READ's dummy 0: the chip is (still) there.
+bool TZqEEPROM93Cxx::ChipAnswers(TEepromOrganisation org, int address)
+{
+    const bool ok = SelectChip() && Shift(ReadInstruction(org, address), InstructionLength(org), 2) && DummyZero();
+    return ReleaseChip() && ok;
+}
+
+// A chip gone from the bus reads as all ones: items of all ones at the end
+// of a read that did not end well may be the pull-up's, not the chip's.
+int TZqEEPROM93Cxx::Trusted(TEepromOrganisation org, int stored) const
+{
+    const int width = DataBits(org) / 8;
+    while (stored >= width && FEEPROM_BUF.mid(stored - width, width) == QByteArray(width, char(0xFF)))
+        stored -= width;
     return stored;
 }
 
@@ -232,8 +253,8 @@ void TZqEEPROM93Cxx::WriteEEPROM(const QByteArray &data, int addr)
     if (!BeginOperation())
         return;
     const TEepromOrganisation org = FEepromOrganisation;
-    OpenMicrowire();
-    const int written = data.isEmpty() ? 0 : WriteCells(org, data, addr);
+    const bool open = OpenMicrowire();
+    const int written = open && !data.isEmpty() ? WriteCells(org, data, addr) : 0;
     CloseMicrowire();
     DoActionEnd(eaWrite, written, 0);
 }
@@ -259,7 +280,7 @@ int TZqEEPROM93Cxx::WriteCells(TEepromOrganisation org, const QByteArray &data, 
                 break;
             value = std::uint16_t(byte(i) << 8 | (old & 0xFF));
         }
-        if (!WriteCellAt(org, int(a), value))
+        if (!WriteCellAt(org, int(a), value) || !CellHolds(org, int(a), value))
             break;
         written += qMin(width, int(data.size()) - i);
         DoProgress(eaWrite, ProgressPercent(written, data.size()));
@@ -272,8 +293,8 @@ void TZqEEPROM93Cxx::EraseEEPROM()
     if (!BeginOperation())
         return;
     const TEepromOrganisation org = FEepromOrganisation;
-    OpenMicrowire();
-    const bool ok = Program(org, {EralInstruction(org), InstructionLength(org)}, {});
+    const bool ok = OpenMicrowire() && Program(org, {EralInstruction(org), InstructionLength(org)}, {}) &&
+                    CellHolds(org, 0, org == eo16_bit ? 0xFFFF : 0xFF);
     CloseMicrowire();
     DoActionEnd(eaErase, ok ? FEEMBytes : 0, 0);
 }
@@ -288,8 +309,9 @@ void TZqEEPROM93Cxx::WriteAll(TEepromOrganisation form, std::uint16_t data)
     if (!BeginOperation())
         return;
     const TEepromOrganisation org = FEepromOrganisation;
-    OpenMicrowire();
-    const bool ok = Program(org, {WralInstruction(form), InstructionLength(form)}, {{data, DataBits(form)}});
+    const bool ok = OpenMicrowire() &&
+                    Program(org, {WralInstruction(form), InstructionLength(form)}, {{data, DataBits(form)}}) &&
+                    CellHolds(form, 0, data);
     CloseMicrowire();
     DoActionEnd(eaWrite, ok ? FEEMBytes : 0, 0);
 }

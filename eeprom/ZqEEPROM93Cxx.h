@@ -90,14 +90,18 @@ private:
     bool OpenMicrowire();
     void CloseMicrowire();
     bool SelectChip();
-    void ReleaseChip();
+    bool ReleaseChip();
+    bool DummyZero();
     bool Shift(std::uint16_t bits, int n, int length);
     bool EnableWrites(TEepromOrganisation org);
-    void DisableWrites(TEepromOrganisation org);
+    bool DisableWrites(TEepromOrganisation org);
+    bool ChipAnswers(TEepromOrganisation org, int address);
+    int Trusted(TEepromOrganisation org, int stored) const;
     std::uint16_t ReplyData(TEepromOrganisation org) const;
     bool ReadCellAt(TEepromOrganisation org, int a, std::uint16_t &value);
     bool ReadSequentialItem(TEepromOrganisation org, int address, bool first, std::uint16_t &value);
     bool WriteCellAt(TEepromOrganisation org, int a, std::uint16_t value);
+    bool CellHolds(TEepromOrganisation org, int a, std::uint16_t expected);
     bool Program(TEepromOrganisation org, TShift instruction, std::initializer_list<TShift> data);
     bool AwaitReady();
 

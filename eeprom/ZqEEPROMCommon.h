@@ -26,6 +26,10 @@ using TOnActionEnd = std::function<void(QObject *Sender, TEepromAction EepromAct
 // least once, also for 0 ms.
 void WaitWithMessages(int ms);
 
+// How an engine waits ms milliseconds: WaitWithMessages, unless its owner
+// moves a simulated chip's clock instead.
+using TWait = std::function<void(int ms)>;
+
 // done out of total as a percentage, rounded to nearest with halves to even.
 int ProgressPercent(qint64 done, qint64 total);
 
@@ -44,6 +48,8 @@ public:
     QObject *ZqHexView() const { return FZqHexView; }
     void SetZqHexView(QObject *value) { FZqHexView = value; }
 
+    void SetWait(TWait wait) { FWait = std::move(wait); }
+
     TOnProgress OnProgress;
     TOnActionEnd OnActionEnd;
 
@@ -54,6 +60,7 @@ protected:
     bool Busy() const { return FBusy; }
     // False, and nothing starts, without an adapter or while one runs.
     bool BeginOperation();
+    void Wait(int ms) const { FWait ? FWait(ms) : WaitWithMessages(ms); }
     void DoProgress(TEepromAction action, int percent);
     // Shows a read that brought bytes in the hex view, ends the operation,
     // applies the chip type, then raises OnActionEnd.
@@ -68,4 +75,5 @@ protected:
 
 private:
     bool FBusy = false;
+    TWait FWait;
 };

@@ -13,6 +13,7 @@ packages=(
   fonts-dejavu-core
   xvfb xauth
   tshark
+  clang libfuzzer-14-dev
 )
 
 missing=()

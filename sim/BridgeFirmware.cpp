@@ -83,6 +83,11 @@ void BridgeFirmware::wireBuses()
     const int code = FSpi.clockCode();
     FI2c = I2cBus();
     FSpi = SpiBus();
+    if (!FChipsConnected) {
+        if (taken)
+            FSpi.take(code);
+        return;
+    }
     for (I2cDevice *chip : std::initializer_list<I2cDevice *>{FEeprom24.get(), FRtc.get(), FDs13xx.get(), FOled.get()})
         if (chip)
             FI2c.attach(chip);
@@ -95,6 +100,21 @@ void BridgeFirmware::wireBuses()
 }
 
 BridgeFirmware::~BridgeFirmware() = default;
+
+void BridgeFirmware::setChipsConnected(bool connected)
+{
+    if (connected == FChipsConnected)
+        return;
+    FChipsConnected = connected;
+    wireBuses();
+    // A chip seated again powers up: its bus state is gone, its memory kept.
+    if (connected) {
+        FI2c.reset();
+        for (SpiDevice *chip : std::initializer_list<SpiDevice *>{FEeprom93.get(), FLcd.get()})
+            if (chip)
+                chip->reset();
+    }
+}
 
 int BridgeFirmware::controlTransfer(const SetupPacket &setup, std::uint8_t *data)
 {

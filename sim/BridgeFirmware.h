@@ -52,6 +52,8 @@ public:
 
     int controlTransfer(const SetupPacket &setup, std::uint8_t *data) override;
     void reset() override;
+    void setChipsConnected(bool connected) override;
+    bool chipsConnected() const { return FChipsConnected; }
 
     // The chips fitted; null where the population has none.
     Eeprom24Cxx *eeprom24() const { return FEeprom24.get(); }
@@ -101,6 +103,7 @@ private:
     I2cBus FI2c;
     SpiBus FSpi;
     int FI2cKhz = DefaultI2cKhz;
+    bool FChipsConnected = true;
 };
 
 } // namespace sim

@@ -22,6 +22,9 @@ public:
     virtual int controlTransfer(const SetupPacket &setup, std::uint8_t *data) = 0;
     // Power-on: bus state cleared, memories kept.
     virtual void reset() {}
+    // Chips taken off the buses (memory kept) stop answering: an I2C bus
+    // then acknowledges nobody, MISO floats at its pull-up.
+    virtual void setChipsConnected(bool) {}
 };
 
 // The simplest answer a bridge can give, for testing the link alone: a write

@@ -22,6 +22,26 @@ void VirtualAdapter::failNextTransfers(int count, int error)
 
 void VirtualAdapter::timeOutNextTransfers(int count) { FTimeoutCount = count; }
 
+void VirtualAdapter::silenceChipsAfterTransfers(int count)
+{
+    afterTransfers(count, [](VirtualAdapter &a) { a.firmware().setChipsConnected(false); });
+}
+
+void VirtualAdapter::afterTransfers(int count, std::function<void(VirtualAdapter &)> fault)
+{
+    FArmedFault = std::move(fault);
+    FArmedCountdown = count;
+    if (count <= 0)
+        runArmedFault();
+}
+
+void VirtualAdapter::runArmedFault()
+{
+    FArmedCountdown = -1;
+    if (auto fault = std::exchange(FArmedFault, nullptr))
+        fault(*this);
+}
+
 void VirtualAdapter::plugAs(int devnum, usb_bus *bus)
 {
     auto rec = std::make_unique<struct usb_device>();
@@ -115,6 +135,8 @@ int VirtualAdapter::transfer(const SetupPacket &setup, std::uint8_t *data, int t
     rec.result = result;
     FLog.add(std::move(rec));
     pullNow = FPullCountdown > 0 && --FPullCountdown == 0;
+    if (FArmedCountdown > 0 && --FArmedCountdown == 0)
+        runArmedFault();
     return result;
 }
 

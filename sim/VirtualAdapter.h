@@ -7,9 +7,10 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
-#include <utility>
 #include <usb.h>
+#include <utility>
 #include <vector>
 
 namespace sim {
@@ -47,6 +48,11 @@ public:
     void setAnswering(bool answering) { FAnswering = answering; }
     // The adapter is pulled right after this many more transfers.
     void pullAfterTransfers(int count) { FPullCountdown = count; }
+    // The chips fall off the buses right after this many more transfers (0: now).
+    void silenceChipsAfterTransfers(int count);
+    // Runs fault right after this many more transfers (0: now), e.g. to fail
+    // or time out one transfer in the middle of an operation.
+    void afterTransfers(int count, std::function<void(VirtualAdapter &)> fault);
     void setLatencyUs(int us) { FLatencyUs = us; }
     // The next close of a handle on this adapter reports an error (-EIO).
     void failNextClose() { FCloseFails = true; }
@@ -65,6 +71,7 @@ public:
 
 private:
     int injectedFault();
+    void runArmedFault();
     static void holdTheBus(int us);
 
     std::unique_ptr<Firmware> FFirmware;
@@ -83,6 +90,8 @@ private:
     int FTimeoutCount = 0;
     int FPullCountdown = -1;
     int FLatencyUs = 0;
+    int FArmedCountdown = -1;
+    std::function<void(VirtualAdapter &)> FArmedFault;
     bool FCloseFails = false;
 };
 

@@ -126,7 +126,8 @@ private slots:
         b.chip().setMemory(0, pattern(b.bytes()));
         b.engine.EraseEEPROM();
         QCOMPARE(b.chip().memory(), QByteArray(b.bytes(), char(0xFF)));
-        QCOMPARE(b.instructions(), (QStringList{hex(words[2]), hex(words[4]), hex(words[3])}));
+        // The READ of cell 0 shows the erase took.
+        QCOMPARE(b.instructions(), (QStringList{hex(words[2]), hex(words[4]), hex(words[3]), hex(words[0])}));
         QCOMPARE(b.probe.ends, (QList<ActionEnd>{{eaErase, b.bytes()}}));
     }
 
@@ -193,22 +194,33 @@ private slots:
                                                         Select,
                                                         shift(0x400, 11, 1),
                                                         Release,
+                                                        Select,
+                                                        shift(0x600, 11),
+                                                        OneBit,
+                                                        shift(0, 16),
+                                                        Release,
                                                         Close};
-        QTest::newRow("93c86 x8, 5A") << Eeprom93Type::C86 << Organisation::Byte8 << QStringList{Open,
-                                                                                                 Select,
-                                                                                                 shift(0x2600, 14, 1),
-                                                                                                 Release,
-                                                                                                 Select,
-                                                                                                 shift(0x2200, 14, 1),
-                                                                                                 shift(0x5A, 8),
-                                                                                                 Release,
-                                                                                                 Select,
-                                                                                                 OneBit,
-                                                                                                 Release,
-                                                                                                 Select,
-                                                                                                 shift(0x2000, 14, 1),
-                                                                                                 Release,
-                                                                                                 Close};
+        QTest::newRow("93c86 x8, 5A") << Eeprom93Type::C86 << Organisation::Byte8
+                                      << QStringList{Open,
+                                                     Select,
+                                                     shift(0x2600, 14, 1),
+                                                     Release,
+                                                     Select,
+                                                     shift(0x2200, 14, 1),
+                                                     shift(0x5A, 8),
+                                                     Release,
+                                                     Select,
+                                                     OneBit,
+                                                     Release,
+                                                     Select,
+                                                     shift(0x2000, 14, 1),
+                                                     Release,
+                                                     Select,
+                                                     shift(0x3000, 14),
+                                                     OneBit,
+                                                     shift(0, 8),
+                                                     Release,
+                                                     Close};
     }
     void writeAll()
     {
@@ -235,7 +247,8 @@ private slots:
         QStringList expected{Open, Select};
         for (int j = 0; j < 64; ++j)
             expected << Select << shift(0x180 + j, 9) << OneBit << shift(0, 16) << Release;
-        expected << Release << Close;
+        // A READ's dummy 0 at the end: the chip was there for the last item too.
+        expected << Release << Select << shift(0x180, 9) << OneBit << Release << Close;
         QCOMPARE(requestLog(b.bench), expected);
         QCOMPARE(b.engine.EEPROM_BUF(), pattern(128));
         QCOMPARE(b.probe.ends, (QList<ActionEnd>{{eaRead, 128}}));
@@ -251,7 +264,7 @@ private slots:
         QStringList expected{Open, Select, shift(0x180, 9), OneBit};
         for (int j = 0; j < 64; ++j)
             expected << shift(0, 16);
-        expected << Release << Close;
+        expected << Release << Select << shift(0x180, 9) << OneBit << Release << Close;
         QCOMPARE(requestLog(b.bench), expected);
         QCOMPARE(b.engine.EEPROM_BUF(), pattern(128));
     }
@@ -268,11 +281,11 @@ private slots:
         QTest::addColumn<int>("start");
         QTest::newRow("93c46 x8 from 120, clipped")
             << Eeprom93Type::C46 << Organisation::Byte8 << 120 << 20
-            << QStringList{"378", "379", "37A", "37B", "37C", "37D", "37E", "37F"} << 8 << 0x78;
+            << QStringList{"378", "379", "37A", "37B", "37C", "37D", "37E", "37F", "378"} << 8 << 0x78;
         QTest::newRow("93c86 x16 last word")
-            << Eeprom93Type::C86 << Organisation::Word16 << 0x3FF << 1 << QStringList{"1BFF"} << 2 << 0x7FE;
+            << Eeprom93Type::C86 << Organisation::Word16 << 0x3FF << 1 << QStringList{"1BFF", "1BFF"} << 2 << 0x7FE;
         QTest::newRow("93c66 x16 words 10..13") << Eeprom93Type::C66 << Organisation::Word16 << 10 << 4
-                                                << QStringList{"60A", "60B", "60C", "60D"} << 8 << 20;
+                                                << QStringList{"60A", "60B", "60C", "60D", "60A"} << 8 << 20;
         QTest::newRow("beyond the end") << Eeprom93Type::C46 << Organisation::Word16 << 64 << 4 << QStringList{} << 0
                                         << 64;
     }
@@ -310,11 +323,14 @@ private slots:
         const QStringList ewds = instruction(0x100, 9);
         const QStringList ready{Select, OneBit, Release};
         QStringList expected{Open};
-        expected << ewen << Select << shift(0x145, 9, 1) << shift(0x41, 8) << shift(0x42, 8) << Release << ready
-                 << ewds;
-        expected << Select << shift(0x186, 9) << OneBit << shift(0, 16) << Release;
+        const auto readBack = [](int read) {
+            return QStringList{Select, shift(read, 9), OneBit, shift(0, 16), Release};
+        };
+        expected << ewen << Select << shift(0x145, 9, 1) << shift(0x41, 8) << shift(0x42, 8) << Release << ready << ewds
+                 << readBack(0x185);
+        expected << readBack(0x186);
         expected << ewen << Select << shift(0x146, 9, 1) << shift(0x43, 8) << shift(oldLow, 8) << Release << ready
-                 << ewds << Close;
+                 << ewds << readBack(0x186) << Close;
         QCOMPARE(requestLogRunsFolded(b.bench), expected);
         QCOMPARE(b.chip().memory().mid(10, 4), QByteArray("ABC") + char(oldLow));
         QCOMPARE(b.probe.ends, (QList<ActionEnd>{{eaWrite, 3}}));
@@ -328,7 +344,8 @@ private slots:
         QStringList expected{Open};
         for (int i = 0; i < 3; ++i)
             expected << instruction(0x260, 10) << Select << shift(0x285 + i, 10, 1) << shift(0x41 + i, 8) << Release
-                     << Select << OneBit << Release << instruction(0x200, 10);
+                     << Select << OneBit << Release << instruction(0x200, 10) << Select << shift(0x305 + i, 10)
+                     << OneBit << shift(0, 8) << Release;
         expected << Close;
         QCOMPARE(requestLogRunsFolded(b.bench), expected);
         QCOMPARE(b.chip().memory().mid(4, 5), QByteArray("\xFF"
@@ -350,7 +367,7 @@ private slots:
         Bench93 b(Eeprom93Type::C66, Organisation::Byte8);
         b.chip().setMemory(0, pattern(512));
         b.engine.EraseEEPROM();
-        QCOMPARE(b.instructions(), (QStringList{"980", "900", "800"}));
+        QCOMPARE(b.instructions(), (QStringList{"980", "900", "800", "C00"}));
         QCOMPARE(b.chip().memory(), QByteArray(512, char(0xFF)));
     }
 

@@ -1,0 +1,350 @@
+// The fault matrix: every device operation, run once clean to learn its
+// transfers T, then again with each kind of fault at each transfer k. After
+// each run the operation has not hung, reported failure or a truthful
+// partial count, left the chip holding only what the user asked for, and the
+// link agrees with the adapter; then a fresh plug and the same operation
+// work again.
+#include "Eeprom24Cxx.h"
+#include "Eeprom93Cxx.h"
+#include "FaultRig.h"
+#include "ZqEEPROM24Cxx.h"
+#include "ZqEEPROM93Cxx.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+using namespace sim;
+
+namespace {
+constexpr qint64 kRunBoundMs = 10000;
+
+QByteArray pattern(int n, int seed)
+{
+    QByteArray bytes(n, '\0');
+    for (int i = 0; i < n; ++i)
+        bytes[i] = char((i * 29 + seed * 7 + i / 256) & 0xFF);
+    return bytes;
+}
+
+// One bench with both EEPROM engines on it; the chips start full of a
+// pattern, so a byte written where nobody asked shows.
+struct Rig {
+    explicit Rig(const BusPopulation &population) : bench(population, SimBench::ChipTime::Manual)
+    {
+        for (TZqEEPROMBase *engine : std::initializer_list<TZqEEPROMBase *>{&e24, &e93}) {
+            engine->SetZqLibUSB(&bench.link());
+            engine->SetWait([this](int ms) {
+                bench.clock.advanceMs(ms);
+                QCoreApplication::processEvents();
+            });
+            engine->OnActionEnd = [this](QObject *, TEepromAction, int bytes) {
+                ++outcome.ends;
+                outcome.bytes = bytes;
+            };
+        }
+        if (Eeprom24Cxx *chip = bench.firmware().eeprom24())
+            chip->setMemory(0, pattern(chip->variant().size, 1));
+        if (Eeprom93Cxx *chip = bench.firmware().eeprom93())
+            chip->setMemory(0, pattern(chip->variant().bytes, 2));
+    }
+
+    QByteArray memory()
+    {
+        auto &fw = bench.firmware();
+        return fw.eeprom24() ? fw.eeprom24()->memory() : fw.eeprom93()->memory();
+    }
+    QByteArray delivered()
+    {
+        return (bench.firmware().eeprom24() ? e24.EEPROM_BUF() : e93.EEPROM_BUF()).left(qMax(outcome.bytes, 0));
+    }
+    VirtualAdapter &adapter() { return *bench.simulator().adapter(); }
+    int transfers() { return int(adapter().log().records().size()); }
+
+    SimBench bench;
+    TZqEEPROM24Cxx e24;
+    TZqEEPROM93Cxx e93;
+    Outcome outcome;
+};
+
+struct Operation {
+    QString name;
+    BusPopulation population;
+    bool read;     // a read leaves the chip as it was and delivers bytes
+    int cellWidth; // bytes per chip cell: a partial count is checked in whole cells
+    std::function<void(Rig &)> run;
+};
+
+BusPopulation only24(Eeprom24Type type)
+{
+    BusPopulation p;
+    p.eeprom24 = type;
+    p.eeprom93.reset();
+    return p;
+}
+
+BusPopulation only93(Eeprom93Type type, Organisation org)
+{
+    BusPopulation p;
+    p.eeprom24.reset();
+    p.eeprom93 = type;
+    p.organisation = org;
+    return p;
+}
+
+void add24Rows(QList<Operation> &ops)
+{
+    const std::pair<Eeprom24Type, const char *> types[] = {{Eeprom24Type::C02, "24c02"},
+                                                           {Eeprom24Type::C04, "24c04"},
+                                                           {Eeprom24Type::C08, "24c08"},
+                                                           {Eeprom24Type::C16, "24c16"}};
+    for (auto [type, name] : types) {
+        const auto setUp = [type = type](Rig &r) { r.e24.SetEepromType(TZqEEPROM24Cxx::TEepromType(type)); };
+        // Across a page (and a block, from the 24C04 on) near the chip's end.
+        ops << Operation{QStringLiteral("%1 read").arg(name), only24(type), true, 1, [setUp](Rig &r) {
+                             setUp(r);
+                             r.e24.ReadEEPROM(r.e24.BufferSize() - 40, 40);
+                         }};
+        ops << Operation{QStringLiteral("%1 write").arg(name), only24(type), false, 1, [setUp](Rig &r) {
+                             setUp(r);
+                             r.e24.WriteEEPROM(pattern(40, 9), r.e24.BufferSize() - 44);
+                         }};
+        ops << Operation{QStringLiteral("%1 erase").arg(name), only24(type), false, 1, [setUp](Rig &r) {
+                             setUp(r);
+                             r.e24.WriteEEPROM(QByteArray(), 0);
+                         }};
+    }
+}
+
+void add93Rows(QList<Operation> &ops)
+{
+    const std::pair<Eeprom93Type, const char *> types[] = {{Eeprom93Type::C46, "93c46"},
+                                                           {Eeprom93Type::C56, "93c56"},
+                                                           {Eeprom93Type::C66, "93c66"},
+                                                           {Eeprom93Type::C76, "93c76"},
+                                                           {Eeprom93Type::C86, "93c86"}};
+    const std::pair<Organisation, const char *> orgs[] = {{Organisation::Word16, "16-bit"},
+                                                          {Organisation::Byte8, "8-bit"}};
+    for (auto [type, name] : types)
+        for (auto [org, orgName] : orgs) {
+            const int width = org == Organisation::Word16 ? 2 : 1;
+            const auto setUp = [type = type, org = org](Rig &r, bool sequential) {
+                r.e93.SetEepromType(TZqEEPROM93Cxx::TEepromType(type));
+                r.e93.SetEepromOrganisation(org == Organisation::Word16 ? TZqEEPROM93Cxx::eo16_bit
+                                                                        : TZqEEPROM93Cxx::eo8_bit);
+                r.e93.SetSequentialRead(sequential);
+            };
+            const QString row = QStringLiteral("%1 %2 ").arg(name, orgName);
+            const BusPopulation p = only93(type, org);
+            ops << Operation{row + "read", p, true, width, [setUp](Rig &r) {
+                                 setUp(r, false);
+                                 r.e93.ReadEEPROM(r.e93.BufferSize() / 2 - 10, 20);
+                             }};
+            ops << Operation{row + "sequential read", p, true, width, [setUp](Rig &r) {
+                                 setUp(r, true);
+                                 r.e93.ReadEEPROM(r.e93.BufferSize() / 2 - 10, 20);
+                             }};
+            // An odd length: the last word is read first to keep its low byte.
+            ops << Operation{row + "write", p, false, width, [setUp](Rig &r) {
+                                 setUp(r, false);
+                                 r.e93.WriteEEPROM(pattern(11, 5), 3);
+                             }};
+            ops << Operation{row + "erase", p, false, width, [setUp](Rig &r) {
+                                 setUp(r, false);
+                                 r.e93.EraseEEPROM();
+                             }};
+            ops << Operation{row + "write-all", p, false, width, [setUp, width](Rig &r) {
+                                 setUp(r, false);
+                                 if (width == 2)
+                                     r.e93.WriteAllEEPROMWords(0x5AC3);
+                                 else
+                                     r.e93.WriteAllEEPROMBytes(0x3C);
+                             }};
+        }
+}
+
+const QList<Operation> &operations()
+{
+    static const QList<Operation> ops = [] {
+        QList<Operation> list;
+        add24Rows(list);
+        add93Rows(list);
+        return list;
+    }();
+    return ops;
+}
+
+// What a clean run does: its transfers, its count, the chip after it.
+struct Reference {
+    int transfers;
+    int settled; // the last transfer that moves data; after it come closing requests only
+    int bytes;
+    QByteArray before;
+    QByteArray after;
+    QByteArray delivered;
+};
+
+// The operation's closing stretch, found from the end of a clean run:
+// selects, the write disable, the release of the lines, and the READ that
+// checks the chip is still there (or holds what was programmed). A fault
+// there cannot take back data already moved, so a full count may stand.
+bool isClosing(const TransferRecord &t, const TZqEEPROM93Cxx &e93)
+{
+    const auto org = e93.EepromOrganisation();
+    return t.request == arSpiClose || t.request == arChipSelect ||
+           (t.request == arMicrowireShift && t.value == e93.EwdsInstruction(org) &&
+            t.index == e93.InstructionLength(org));
+}
+
+int lastDataTransfer(Rig &r)
+{
+    const auto &log = r.adapter().log().records();
+    const int instruction = r.e93.InstructionLength(r.e93.EepromOrganisation());
+    int i = int(log.size());
+    const auto skipClosing = [&] {
+        while (i > 0 && isClosing(log[std::size_t(i - 1)], r.e93))
+            --i;
+    };
+    skipClosing();
+    if (i > 0 && log[std::size_t(i - 1)].request == arMicrowireShift) {
+        while (i > 0 && log[std::size_t(i - 1)].index != instruction)
+            --i;
+        --i; // the check's READ
+        skipClosing();
+    }
+    return i;
+}
+
+Reference cleanRun(const Operation &op)
+{
+    Rig r(op.population);
+    r.adapter().log().clear();
+    Reference ref{0, 0, 0, r.memory(), {}, {}};
+    op.run(r);
+    ref.transfers = r.transfers();
+    ref.settled = lastDataTransfer(r);
+    ref.bytes = r.outcome.bytes;
+    ref.after = r.memory();
+    ref.delivered = r.delivered();
+    return ref;
+}
+
+// Every byte of the chip is as it was or as the operation meant it; the
+// counted prefix is as meant, in whole cells.
+QString chipProblem(const Operation &op, const Reference &ref, Rig &r, int start)
+{
+    const QByteArray now = r.memory();
+    if (op.read) {
+        if (now != ref.before)
+            return QStringLiteral("a read changed the chip");
+        if (r.delivered() != ref.delivered.left(r.outcome.bytes))
+            return QStringLiteral("the bytes read are not the chip's");
+        return {};
+    }
+    for (int i = 0; i < now.size(); ++i)
+        if (now[i] != ref.before[i] && now[i] != ref.after[i])
+            return QStringLiteral("byte %1 holds %2, neither old nor asked for").arg(i).arg(quint8(now[i]), 2, 16);
+    const int whole = qMax(r.outcome.bytes, 0) / op.cellWidth * op.cellWidth;
+    if (now.mid(start, whole) != ref.after.mid(start, whole))
+        return QStringLiteral("the %1 bytes reported written are not all in the chip").arg(r.outcome.bytes);
+    return {};
+}
+
+int firstChanged(const Reference &ref)
+{
+    for (int i = 0; i < ref.after.size(); ++i)
+        if (ref.after[i] != ref.before[i])
+            return i;
+    return 0;
+}
+} // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void matrix_data();
+    void matrix();
+    void cleanupTestCase();
+
+private:
+    qint64 FTried = 0;
+    qint64 FUnreachable = 0;
+    qint64 FClosing = 0;
+    int FOperations = 0;
+};
+
+void TestFaults::matrix_data()
+{
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < operations().size(); ++i)
+        QTest::newRow(qPrintable(operations()[i].name)) << i;
+}
+
+void TestFaults::matrix()
+{
+    QFETCH(int, row);
+    const Operation &op = operations()[row];
+    const Reference ref = cleanRun(op);
+    QVERIFY2(ref.bytes > 0, "the clean run did nothing");
+    const int start = op.read ? 0 : firstChanged(ref);
+    ++FOperations;
+    const QList<int> points = faultPoints(ref.transfers);
+    int unreachable = 0;
+    int closing = 0;
+    for (const FaultKindRow &kind : kFaultKinds) {
+        for (int k : points) {
+            if (k > ref.transfers) {
+                ++unreachable;
+                continue;
+            }
+            const QString where = QStringLiteral("%1 at transfer %2 of %3").arg(kind.name).arg(k).arg(ref.transfers);
+            Rig r(op.population);
+            r.adapter().log().clear();
+            const bool pluggedAtStart = (armFault(r.bench, kind.kind, k), r.adapter().isPlugged());
+            QElapsedTimer timer;
+            timer.start();
+            op.run(r);
+            QCoreApplication::processEvents();
+            QVERIFY2(timer.elapsed() < kRunBoundMs, qPrintable(where + ": took too long"));
+            QCOMPARE(r.bench.connected(), r.adapter().isPlugged());
+            QVERIFY2(r.outcome.ends == 1 || (r.outcome.ends == 0 && !pluggedAtStart),
+                     qPrintable(where + QStringLiteral(": %1 ends").arg(r.outcome.ends)));
+            QVERIFY2(r.outcome.bytes < ref.bytes || (k > ref.settled && r.outcome.bytes == ref.bytes),
+                     qPrintable(where + QStringLiteral(": reported %1 bytes, full success").arg(r.outcome.bytes)));
+            closing += k > ref.settled;
+            const QString problem = chipProblem(op, ref, r, start);
+            QVERIFY2(problem.isEmpty(), qPrintable(where + ": " + problem));
+
+            // The user plugs the adapter in again (and reseats the chip): all works.
+            if (!r.adapter().isPlugged())
+                r.bench.replug();
+            r.bench.firmware().setChipsConnected(true);
+            QVERIFY(r.bench.connected());
+            r.outcome = {};
+            op.run(r);
+            QVERIFY2(r.outcome.ends == 1 && r.outcome.bytes == ref.bytes, qPrintable(where + ": no recovery"));
+            QVERIFY2(op.read ? r.delivered() == ref.delivered : r.memory() == ref.after,
+                     qPrintable(where + ": the next run went wrong"));
+            ++FTried;
+        }
+    }
+    FUnreachable += unreachable;
+    FClosing += closing;
+    if (closing > 0)
+        qInfo("%s: transfers %d..%d only close the operation; %d faults there may leave the data complete",
+              qPrintable(op.name), ref.settled + 1, ref.transfers, closing);
+    if (unreachable > 0)
+        qInfo("%s: T = %d transfers, %d fault points beyond T not reachable (%d points x %d kinds)",
+              qPrintable(op.name), ref.transfers, unreachable, unreachable / int(std::size(kFaultKinds)),
+              int(std::size(kFaultKinds)));
+}
+
+void TestFaults::cleanupTestCase()
+{
+    qInfo("fault matrix: %d operations, %lld runs with a fault (operation x fault point x fault kind), "
+          "%lld of them in closing requests; %lld points beyond an operation's end reported",
+          FOperations, FTried, FClosing, FUnreachable);
+}
+
+QTEST_GUILESS_MAIN(TestFaults)
+#include "tst_faults.moc"
