@@ -22,6 +22,9 @@ public:
     virtual int controlTransfer(const SetupPacket &setup, std::uint8_t *data) = 0;
     // Power-on: bus state cleared, memories kept.
     virtual void reset() {}
+    // Nanoseconds the buses behind the firmware have been busy so far, as
+    // the wire would take them; a firmware without buses takes none.
+    virtual std::int64_t wireNs() const { return 0; }
 };
 
 // The simplest answer a bridge can give, for testing the link alone: a write

@@ -4,7 +4,7 @@
 //   --sim-24cxx 24c02|24c04|24c08|24c16|none   --sim-24cxx-pins 0..7 (A2 A1 A0)
 //   --sim-93cxx 93c46|93c56|93c66|93c76|93c86|none   --sim-org 16|8
 //   --sim-pcf8583 on|off   --sim-ssd1306 on|off   --sim-st7565 on|off
-//   --sim-latency-us 0..1000000   --sim-log FILE|-
+//   --sim-latency-us 0..1000000   --sim-wire-time on|off   --sim-log FILE|-
 //   --sim-access denied|granted (denied: the adapter's node is not writable)
 //   --sim-state FILE (the chips' memories, loaded at start, saved at exit)
 // Values are matched without regard to case (file names excepted). Other
@@ -33,6 +33,7 @@ struct SimulatorOptions {
 
     BusPopulation population;
     int latencyUs = 0;
+    bool wireTime = false;
     QString logFile;
     QString stateFile;
     bool accessDenied = false;

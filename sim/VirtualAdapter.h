@@ -7,9 +7,10 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <memory>
-#include <utility>
 #include <usb.h>
+#include <utility>
 #include <vector>
 
 namespace sim {
@@ -48,6 +49,12 @@ public:
     // The adapter is pulled right after this many more transfers.
     void pullAfterTransfers(int count) { FPullCountdown = count; }
     void setLatencyUs(int us) { FLatencyUs = us; }
+    // With the wire-time model on, a transfer also holds the bus for the
+    // time its bits take on the wire (the firmware's wireNs). The modelled
+    // wire time of every answered transfer is counted either way.
+    void setWireTimeModel(bool on) { FWireTimeModel = on; }
+    bool wireTimeModel() const { return FWireTimeModel; }
+    std::int64_t wireNs() const { return FWireNs; }
     // The next close of a handle on this adapter reports an error (-EIO).
     void failNextClose() { FCloseFails = true; }
     bool takeCloseFailure() { return std::exchange(FCloseFails, false); }
@@ -65,7 +72,7 @@ public:
 
 private:
     int injectedFault();
-    static void holdTheBus(int us);
+    static void holdTheBusUntil(std::chrono::steady_clock::time_point end);
 
     std::unique_ptr<Firmware> FFirmware;
     AdapterIdentity FIdentity;
@@ -83,6 +90,8 @@ private:
     int FTimeoutCount = 0;
     int FPullCountdown = -1;
     int FLatencyUs = 0;
+    bool FWireTimeModel = false;
+    std::int64_t FWireNs = 0;
     bool FCloseFails = false;
 };
 
