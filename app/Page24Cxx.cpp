@@ -15,6 +15,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
+
+#include <utility>
 
 using namespace PageTools;
 
@@ -25,6 +28,7 @@ const QColor kEraseColour(255, 0, 0);
 const QString kReadingLine = QStringLiteral("reading EEPROM ... 0%");
 const QString kEraseNotice = QStringLiteral("Zaznacz checkbox \"ERASE\"   ");
 const int kChipBytes[] = {256, 512, 1024, 2048};
+const QString kFallbackNote = QStringLiteral("  (adapter nie czyta blokami: odczyt bajt po bajcie)");
 
 QString ActionText(TEepromAction action)
 {
@@ -57,6 +61,7 @@ TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
     viewHead->addWidget(new QLabel(QStringLiteral("Dane z pamięci EEPROM "), this));
     viewHead->addWidget(prg, 1);
     viewHead->addWidget(CheckBox4);
+    viewHead->addLayout(NewBlockRow());
     grid->addLayout(viewHead, 3, 0, 1, 4);
     grid->addWidget(ZqHexView1, 4, 0, 1, 4);
     grid->setRowStretch(3, 0);
@@ -66,6 +71,7 @@ TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
     connect(AdvGlowButton8, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton8Click);
     connect(AdvGlowButton9, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton9Click);
     connect(CheckBox4, &QCheckBox::clicked, this, &TPage24Cxx::CheckBox4Click);
+    connect(edBlockSize, &QSpinBox::valueChanged, this, &TPage24Cxx::edBlockSizeChange);
     ZqHexView1->OnDisplayEnd = ZqHexView1DisplayEnd;
 }
 
@@ -107,6 +113,22 @@ QWidget *TPage24Cxx::NewWriteGroup()
     return group;
 }
 
+QLayout *TPage24Cxx::NewBlockRow()
+{
+    edBlockSize = Named(new QSpinBox(this), "edBlockSize");
+    edBlockSize->setRange(1, TZqEEPROM24Cxx::MaxBlockSize);
+    edBlockSize->setValue(TZqEEPROM24Cxx::DefaultBlockSize);
+    edBlockSize->setToolTip(QStringLiteral("Bytes per read request (1 to 256). 1 reads byte by byte, as every adapter "
+                                           "can; an adapter that fails block reads is read byte by byte anyway."));
+    auto *label = new QLabel(QStringLiteral("  bajtów na odczyt:"), this);
+    label->setToolTip(edBlockSize->toolTip());
+    label->setBuddy(edBlockSize);
+    auto *row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(edBlockSize);
+    return row;
+}
+
 QList<QWidget *> TPage24Cxx::DeviceButtons() const { return {AdvGlowButton7, AdvGlowButton8, AdvGlowButton9}; }
 
 void TPage24Cxx::SetEngine(TZqEEPROM24Cxx *engine)
@@ -120,6 +142,8 @@ void TPage24Cxx::SetEngine(TZqEEPROM24Cxx *engine)
     engine->OnActionEnd = [this](QObject *sender, TEepromAction action, int bytes) {
         ZqEEPROM24Cxx1ActionEnd(sender, action, bytes);
     };
+    engine->OnBlockFallback = [this](QObject *) { FFallbackToTell = true; };
+    engine->SetBlockSize(edBlockSize->value());
 }
 TZqEEPROM24Cxx *TPage24Cxx::Engine() const { return FEngine; }
 
@@ -135,6 +159,15 @@ void TPage24Cxx::Apply24CxxType()
     if (FEngine)
         FEngine->SetEepromType(TZqEEPROM24Cxx::TEepromType(item));
     edEEbytes->setText(QString::number(kChipBytes[item]));
+}
+
+int TPage24Cxx::BlockSize() const { return edBlockSize->value(); }
+void TPage24Cxx::SetBlockSize(int bytes) { edBlockSize->setValue(bytes); }
+
+void TPage24Cxx::edBlockSizeChange()
+{
+    if (FEngine)
+        FEngine->SetBlockSize(edBlockSize->value());
 }
 
 void TPage24Cxx::AdvGlowButton7Click()
@@ -195,7 +228,8 @@ void TPage24Cxx::ZqEEPROM24Cxx1ActionEnd(QObject *, TEepromAction EepromAction, 
     const QString count = QString::number(bytes);
     switch (EepromAction) {
     case eaRead:
-        Label13->setText(QStringLiteral("Ilość bajtów odczytanych: ") + count);
+        Label13->setText(QStringLiteral("Ilość bajtów odczytanych: ") + count +
+                         (std::exchange(FFallbackToTell, false) ? kFallbackNote : QString()));
         break;
     case eaWrite:
         Label14->setText(QStringLiteral("Ilość bajtów zapisanych: ") + count);

@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 
 class QProgressBar;
+class QSpinBox;
 class QPushButton;
 class TZqEEPROM24Cxx;
 class TZqHexView;
@@ -29,6 +30,9 @@ public:
     void SetChipType(int index);
     // The chosen type into the engine and its size into the read count.
     void Apply24CxxType();
+    // Bytes per read request, shown and passed to the engine (1..256).
+    int BlockSize() const;
+    void SetBlockSize(int bytes);
 
     // The last notice shown to the user, if any.
     QMessageBox *Notice() const { return FNotice; }
@@ -48,6 +52,7 @@ public:
     QCheckBox *CheckBox1;
     QPushButton *AdvGlowButton8;
     QLabel *Label14;
+    QSpinBox *edBlockSize;
 
 protected:
     QList<QWidget *> DeviceButtons() const override;
@@ -55,6 +60,8 @@ protected:
 private:
     QWidget *NewReadGroup();
     QWidget *NewWriteGroup();
+    QLayout *NewBlockRow();
+    void edBlockSizeChange();
     void AdvGlowButton7Click();
     void AdvGlowButton8Click();
     void AdvGlowButton9Click();
@@ -67,4 +74,6 @@ private:
 
     QPointer<TZqEEPROM24Cxx> FEngine;
     QPointer<QMessageBox> FNotice;
+    // The engine fell back to byte-by-byte reads; told at the end of the read.
+    bool FFallbackToTell = false;
 };

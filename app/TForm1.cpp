@@ -220,6 +220,9 @@ void TForm1::FormCreate()
     TabSheet5->SetDisplayType(ReadListIndex("display_idx", 0, TabSheet5->DisplayTypeCount()));
     TabSheet2->SetOrganisation16(ZqFormSR1->ReadRegINI(QStringLiteral("eo"), true));
     TabSheet1->SetChipType(ReadListIndex("24cxx", 1, TabSheet1->ChipTypeCount()));
+    const int block = ZqFormSR1->ReadRegINI(QStringLiteral("24cxx_block"), TZqEEPROM24Cxx::DefaultBlockSize);
+    TabSheet1->SetBlockSize(block >= 1 && block <= TZqEEPROM24Cxx::MaxBlockSize ? block
+                                                                                : TZqEEPROM24Cxx::DefaultBlockSize);
     TabSheet2->SetChipType(ReadListIndex("93cxx", 0, TabSheet2->ChipTypeCount()));
     TabSheet4->SetChipType(ReadListIndex("ds13xx", 1, TabSheet4->ChipTypeCount()));
     TabSheet1->Apply24CxxType();
@@ -253,6 +256,7 @@ void TForm1::FormClose()
     ZqFormSR1->SaveRegINI(QStringLiteral("page_nr"), PageControl1->currentIndex());
     ZqFormSR1->SaveRegINI(QStringLiteral("eo"), TabSheet2->Organisation16());
     ZqFormSR1->SaveRegINI(QStringLiteral("24cxx"), TabSheet1->ChipType());
+    ZqFormSR1->SaveRegINI(QStringLiteral("24cxx_block"), TabSheet1->BlockSize());
     ZqFormSR1->SaveRegINI(QStringLiteral("93cxx"), TabSheet2->ChipType());
     ZqFormSR1->SaveRegINI(QStringLiteral("ds13xx"), TabSheet4->ChipType());
     ZqFormSR1->SavePos();

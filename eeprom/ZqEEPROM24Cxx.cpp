@@ -93,25 +93,105 @@ void TZqEEPROM24Cxx::ReadEEPROM(int address, int bytes)
     DoActionEnd(eaRead, ClockTaken() ? ReadRange(address, end) : 0, address);
 }
 
-// One request per byte; the first that brings no byte ends the read.
+// Chunks of up to BlockSize bytes inside one 256-byte block; the first
+// that brings fewer bytes than asked ends the read.
 int TZqEEPROM24Cxx::ReadRange(int address, int end)
 {
-    TUsbCtrlSet s;
-    s.bRequest = arI2CRead;
-    s.wLength = 1;
-    int n = 0;
-    for (int a = address; a < end && FZqLibUSB; ++a) {
-        s.wValue = DeviceByte(a);
-        s.wIndex = std::uint16_t(a);
-        if (FZqLibUSB->DevRead3(s) < 1)
+    const TReadSpan span{address, end};
+    int a = address;
+    while (a < end && FZqLibUSB) {
+        const int n = std::min({FBlockSize, end - a, 256 - a % 256});
+        const int got = ReadChunk(span, a, n);
+        a += got;
+        if (got < n)
             break;
-        FEEPROM_BUF[a - address] = FZqLibUSB->DevBuffer[0];
-        ++n;
-        DoProgress(eaRead, ProgressPercent(a + 1, end));
+    }
+    return a - address;
+}
+
+// A block the adapter reads short or not at all is read again byte by byte;
+// when that works, the adapter cannot read blocks.
+int TZqEEPROM24Cxx::ReadChunk(const TReadSpan &span, int a, int n)
+{
+    if (n == 1 || !BlockReadsTrusted(a))
+        return ReadBytewise(span, a, n);
+    if (RequestRead(a, n) == n) {
+        std::copy_n(FZqLibUSB->DevBuffer.constData(), n, FEEPROM_BUF.data() + (a - span.address));
+        DoProgress(eaRead, ProgressPercent(a + n, span.end));
+        QCoreApplication::processEvents();
+        return n;
+    }
+    const int got = ReadBytewise(span, a, n);
+    if (got > 0)
+        FallBack();
+    return got;
+}
+
+// One request per byte; the first that brings no byte ends the chunk.
+int TZqEEPROM24Cxx::ReadBytewise(const TReadSpan &span, int a, int n)
+{
+    int got = 0;
+    for (; got < n && FZqLibUSB && RequestRead(a + got, 1) >= 1; ++got) {
+        FEEPROM_BUF[a + got - span.address] = FZqLibUSB->DevBuffer[0];
+        DoProgress(eaRead, ProgressPercent(a + got + 1, span.end));
         QCoreApplication::processEvents();
     }
-    return n;
+    return got;
 }
+
+int TZqEEPROM24Cxx::RequestRead(int a, int n)
+{
+    if (!FZqLibUSB)
+        return -1;
+    TUsbCtrlSet s;
+    s.bRequest = arI2CRead;
+    s.wValue = DeviceByte(a);
+    s.wIndex = std::uint16_t(a);
+    s.wLength = std::uint16_t(n);
+    return FZqLibUSB->DevRead3(s);
+}
+
+bool TZqEEPROM24Cxx::BlockReadsTrusted(int a)
+{
+    if (!FZqLibUSB || FZqLibUSB->Connections() == FFallbackConnection)
+        return false;
+    return FZqLibUSB->Connections() == FCheckedConnection || ProbeBlockReads(a);
+}
+
+// The 8 bytes around a, one request each, then as one block over a buffer
+// holding their complements, so a byte the adapter leaves alone shows too.
+// An 8-aligned probe stays inside a's 256-byte block and the chip. A chip
+// that does not answer one byte gives no verdict.
+bool TZqEEPROM24Cxx::ProbeBlockReads(int a)
+{
+    const int p = a - a % ProbeBytes;
+    QByteArray single(ProbeBytes, '\0');
+    for (int i = 0; i < ProbeBytes; ++i) {
+        if (RequestRead(p + i, 1) < 1)
+            return false;
+        single[i] = FZqLibUSB->DevBuffer[0];
+    }
+    for (int i = 0; i < ProbeBytes; ++i)
+        FZqLibUSB->DevBuffer[i] = char(~single[i]);
+    const bool same = RequestRead(p, ProbeBytes) == ProbeBytes && FZqLibUSB->DevBuffer.left(ProbeBytes) == single;
+    FCheckedConnection = FZqLibUSB->Connections();
+    if (!same)
+        FallBack();
+    return same;
+}
+
+void TZqEEPROM24Cxx::FallBack()
+{
+    if (!FZqLibUSB || FFallbackConnection == FZqLibUSB->Connections())
+        return;
+    FFallbackConnection = FZqLibUSB->Connections();
+    if (OnBlockFallback)
+        OnBlockFallback(this);
+}
+
+bool TZqEEPROM24Cxx::BlockFallback() const { return FZqLibUSB && FZqLibUSB->Connections() == FFallbackConnection; }
+
+void TZqEEPROM24Cxx::SetBlockSize(int value) { FBlockSize = std::clamp(value, 1, MaxBlockSize); }
 
 void TZqEEPROM24Cxx::WriteEEPROM(const QByteArray &data, int addr)
 {

@@ -7,6 +7,14 @@
 // 24C08 bits 2..1, on a 24C16 bits 3..1 carry memory address bits 8.. (the
 // block); the other bits are the chip's address pins and come from AddrI2C.
 // Reads and writes compose it alike, so both reach the same cell.
+//
+// Reads ask for up to BlockSize bytes per request 104, never across a
+// 256-byte block (the device byte changes there) nor past the chip's end.
+// An adapter's firmware may not read blocks right, so before the first
+// block read on each connection the engine reads 8 bytes both ways and
+// compares; on a difference, or when a block read brings fewer bytes than
+// asked, it reads byte by byte for the rest of that connection and raises
+// OnBlockFallback once.
 #include "ZqEEPROMCommon.h"
 
 #include <QString>
@@ -27,6 +35,11 @@ public:
     static constexpr int WriteCycleWaitMs = 10;
     // At most this many data bytes per write request.
     static constexpr int MaxChunk = 8;
+    // Bytes per read request: 1 sends one request per byte.
+    static constexpr int DefaultBlockSize = 64;
+    static constexpr int MaxBlockSize = 256;
+    // Bytes read both ways to check an adapter's block reads.
+    static constexpr int ProbeBytes = 8;
 
     explicit TZqEEPROM24Cxx(QObject *AOwner = nullptr);
 
@@ -40,6 +53,15 @@ public:
     TEepromType EepromType() const { return FEepromType; }
     // A type outside the four is only stored.
     void SetEepromType(TEepromType value);
+    int BlockSize() const { return FBlockSize; }
+    // Clamped to 1..MaxBlockSize.
+    void SetBlockSize(int value);
+    // True while the present connection reads byte by byte because its
+    // adapter failed a block read.
+    bool BlockFallback() const;
+
+    // Raised once per connection, when the engine falls back to one byte per read request.
+    TZqLibUSB::TNotifyEvent OnBlockFallback;
 
     // Sends the I2C clock when an adapter is connected and 5 <= khz <= 900.
     // False when the adapter did not take it.
@@ -58,7 +80,18 @@ protected:
 
 private:
     bool ClockTaken();
+    // A read's first address and its end, for the buffer index and progress.
+    struct TReadSpan {
+        int address;
+        int end;
+    };
     int ReadRange(int address, int end);
+    int ReadChunk(const TReadSpan &span, int a, int n);
+    int ReadBytewise(const TReadSpan &span, int a, int n);
+    int RequestRead(int a, int n);
+    bool BlockReadsTrusted(int a);
+    bool ProbeBlockReads(int a);
+    void FallBack();
     int WriteChunks(const QByteArray &payload, int start, TEepromAction action);
     bool WriteChunk(const QByteArray &payload, int offset, int a, int n);
 
@@ -68,4 +101,9 @@ private:
     std::uint8_t FPageWrite = 8;
     int FAdresBits = 1;
     int FI2C_BitrateKhz = 100;
+    int FBlockSize = DefaultBlockSize;
+    // Connection numbers of the link (TZqLibUSB::Connections) whose block
+    // reads were checked, and on which they failed.
+    int FCheckedConnection = -1;
+    int FFallbackConnection = -1;
 };

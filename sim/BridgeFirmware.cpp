@@ -127,7 +127,11 @@ int BridgeFirmware::controlTransfer(const SetupPacket &setup, std::uint8_t *data
         return -EPIPE;
     if (handler->needsLines && !FSpi.taken())
         return -EPIPE;
-    return (this->*handler->run)(setup, data);
+    const std::int64_t i2cBits = FI2c.bitTimes();
+    const std::int64_t spiNs = FSpi.wireNs();
+    const int result = (this->*handler->run)(setup, data);
+    FWireNs += (FI2c.bitTimes() - i2cBits) * 1000000 / FI2cKhz + (FSpi.wireNs() - spiNs);
+    return result;
 }
 
 void BridgeFirmware::reset()
@@ -143,7 +147,7 @@ int BridgeFirmware::i2cClock(const SetupPacket &setup, std::uint8_t *data)
         return -EPIPE;
     FI2cKhz = setup.wValue;
     if (!setup.isIn())
-        return 0;
+        return setup.wLength;
     const std::uint8_t reply[2] = {std::uint8_t(FI2cKhz & 0xFF), std::uint8_t(FI2cKhz >> 8)};
     const int n = std::min<int>(setup.wLength, 2);
     std::copy_n(reply, n, data);
@@ -166,7 +170,28 @@ int BridgeFirmware::i2cWrite(const SetupPacket &setup, std::uint8_t *data)
 
 int BridgeFirmware::i2cRead(const SetupPacket &setup, std::uint8_t *data)
 {
+    if (setup.wLength > 1 && FBlockReadFault != BlockReadFault::None)
+        return faultyBlockRead(setup, data);
     return FI2c.writeThenRead(deviceAddress7(setup), indexLow(setup), data, setup.wLength) ? setup.wLength : 0;
+}
+
+int BridgeFirmware::faultyBlockRead(const SetupPacket &setup, std::uint8_t *data)
+{
+    const std::uint8_t reg = indexLow(setup);
+    switch (FBlockReadFault) {
+    case BlockReadFault::Short: {
+        const int n = std::max(1, setup.wLength / 2);
+        return FI2c.writeThenRead(deviceAddress7(setup), reg, data, n) ? n : 0;
+    }
+    case BlockReadFault::FirstByte:
+        return FI2c.writeThenRead(deviceAddress7(setup), reg, data, 1) ? setup.wLength : 0;
+    case BlockReadFault::ShiftedByOne:
+        return FI2c.writeThenRead(deviceAddress7(setup), std::uint8_t(reg + 1), data, setup.wLength) ? setup.wLength
+                                                                                                     : 0;
+    case BlockReadFault::None:
+        break;
+    }
+    return FI2c.writeThenRead(deviceAddress7(setup), reg, data, setup.wLength) ? setup.wLength : 0;
 }
 
 int BridgeFirmware::spiOpen(const SetupPacket &setup, std::uint8_t *)

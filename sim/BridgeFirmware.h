@@ -4,8 +4,8 @@
 //
 // Replies and results (bytes moved, or a negative errno as libusb reports):
 //  101 I2C clock, wValue kHz, 1..1000 accepted, anything else stalls
-//      (-EPIPE) and keeps the clock. Host-to-device: result 0 (no data
-//      stage). Device-to-host: the clock now set, two bytes, low byte
+//      (-EPIPE) and keeps the clock. Host-to-device: result wLength (a
+//      data stage is taken and ignored). Device-to-host: the clock now set, two bytes, low byte
 //      first; result 2 (less if wLength is less). The clock starts at
 //      100 kHz; chips here answer at any clock.
 //  102 writes wIndex low byte then high byte to the device in wValue bits
@@ -29,6 +29,9 @@
 //      MISO sampled before each rising edge, pulled up (a released DO reads
 //      1); reply bits 15..8 then 7..0, result the smaller of wLength and 2.
 //  Any other request, or a known one in the wrong direction, stalls.
+//
+// Wire time: I2C requests take their bit times (I2cBus) at the clock set by
+// 101; SPI and Microwire bits take their clock code's bit time (SpiBus).
 #include "BusPopulation.h"
 #include "Firmware.h"
 #include "I2cBus.h"
@@ -43,6 +46,15 @@ class Pcf8583;
 class Ssd1306;
 class St7565;
 
+// How 104 answers a read of more than one byte, for testing a host against
+// firmware that cannot read blocks. Reads of one byte are always right.
+enum class BlockReadFault {
+    None,
+    Short,       // reads and returns only half the bytes asked (at least 1)
+    FirstByte,   // reads one byte, reports wLength, leaves the rest of the reply as it was
+    ShiftedByOne // the reply starts one address later, as a firmware that lost the first byte would
+};
+
 class BridgeFirmware : public Firmware {
 public:
     static constexpr int DefaultI2cKhz = 100;
@@ -54,6 +66,7 @@ public:
     void reset() override;
     void setChipsConnected(bool connected) override;
     bool chipsConnected() const { return FChipsConnected; }
+    std::int64_t wireNs() const override { return FWireNs; }
 
     // The chips fitted; null where the population has none.
     Eeprom24Cxx *eeprom24() const { return FEeprom24.get(); }
@@ -73,6 +86,7 @@ public:
 
     int i2cClockKhz() const { return FI2cKhz; }
     const SpiBus &spi() const { return FSpi; }
+    void setBlockReadFault(BlockReadFault fault) { FBlockReadFault = fault; }
 
 private:
     struct Handler;
@@ -90,6 +104,7 @@ private:
     int spiWriteBlock(const SetupPacket &setup, std::uint8_t *data);
     int microwireShift(const SetupPacket &setup, std::uint8_t *data);
     void wireBuses();
+    int faultyBlockRead(const SetupPacket &setup, std::uint8_t *data);
 
     const VirtualClock &FClock;
     BusPopulation FPopulation;
@@ -104,6 +119,8 @@ private:
     SpiBus FSpi;
     int FI2cKhz = DefaultI2cKhz;
     bool FChipsConnected = true;
+    std::int64_t FWireNs = 0;
+    BlockReadFault FBlockReadFault = BlockReadFault::None;
 };
 
 } // namespace sim

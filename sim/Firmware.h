@@ -25,6 +25,9 @@ public:
     // Chips taken off the buses (memory kept) stop answering: an I2C bus
     // then acknowledges nobody, MISO floats at its pull-up.
     virtual void setChipsConnected(bool) {}
+    // Nanoseconds the buses behind the firmware have been busy so far, as
+    // the wire would take them; a firmware without buses takes none.
+    virtual std::int64_t wireNs() const { return 0; }
 };
 
 // The simplest answer a bridge can give, for testing the link alone: a write

@@ -1,6 +1,10 @@
 #include "I2cBus.h"
 
 namespace sim {
+namespace {
+constexpr int kByteBits = 9;
+constexpr int kConditionBits = 1;
+} // namespace
 
 void I2cBus::reset()
 {
@@ -11,6 +15,7 @@ void I2cBus::reset()
 
 void I2cBus::start()
 {
+    FBitTimes += kConditionBits;
     FAddressed.clear();
     for (I2cDevice *device : FDevices)
         device->start();
@@ -19,6 +24,7 @@ void I2cBus::start()
 // Every chip compares the address; all that match stay in the transfer.
 bool I2cBus::address(std::uint8_t byte)
 {
+    FBitTimes += kByteBits;
     for (I2cDevice *device : FDevices)
         if (device->address(byte))
             FAddressed.push_back(device);
@@ -27,6 +33,7 @@ bool I2cBus::address(std::uint8_t byte)
 
 bool I2cBus::writeByte(std::uint8_t byte)
 {
+    FBitTimes += kByteBits;
     bool acknowledged = false;
     for (I2cDevice *device : FAddressed)
         acknowledged = device->write(byte) || acknowledged;
@@ -35,6 +42,7 @@ bool I2cBus::writeByte(std::uint8_t byte)
 
 std::uint8_t I2cBus::readByte()
 {
+    FBitTimes += kByteBits;
     std::uint8_t sda = 0xFF; // released lines read high
     for (I2cDevice *device : FAddressed)
         sda &= device->read();
@@ -43,6 +51,7 @@ std::uint8_t I2cBus::readByte()
 
 void I2cBus::stop()
 {
+    FBitTimes += kConditionBits;
     FAddressed.clear();
     for (I2cDevice *device : FDevices)
         device->stop();

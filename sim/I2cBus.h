@@ -40,6 +40,12 @@ public:
     // address or the register byte is not acknowledged.
     bool writeThenRead(std::uint8_t address7, std::uint8_t reg, std::uint8_t *out, int n);
 
+    // Bit times the master has driven so far: 9 per byte (8 bits and the
+    // acknowledge) and 1 for each start, repeated start and stop. At
+    // 100 kHz, UM10204's start hold plus setup (4.0 + 4.7 us) and stop setup
+    // plus bus free time (4.0 + 4.7 us) each come close to one 10 us bit.
+    std::int64_t bitTimes() const { return FBitTimes; }
+
 private:
     void start();
     bool address(std::uint8_t byte);
@@ -49,6 +55,7 @@ private:
 
     std::vector<I2cDevice *> FDevices;
     std::vector<I2cDevice *> FAddressed;
+    std::int64_t FBitTimes = 0;
 };
 
 } // namespace sim

@@ -78,6 +78,7 @@ std::unique_ptr<Simulator> Simulator::fromArguments(const QStringList &arguments
         return nullptr;
     }
     simulator->adapter()->setLatencyUs(options->latencyUs);
+    simulator->adapter()->setWireTimeModel(options->wireTime);
     simulator->adapter()->setAccessDenied(options->accessDenied);
     simulator->setClockFrom(QDateTime::currentDateTime());
     if (!options->stateFile.isEmpty())

@@ -118,6 +118,8 @@ const std::vector<OptionRow> &optionRows()
          [](const QString &o, const QString &v, Parsing &p) {
              return wholeNumber(o, v, SimulatorOptions::MaxLatencyUs, p.options.latencyUs);
          }},
+        {{"wire-time", "on|off", "transfers also take the time their bits take on the I2C, SPI or Microwire wire"},
+         [](const QString &o, const QString &v, Parsing &p) { return onOff(o, v, p.options.wireTime); }},
         {{"access", "denied|granted", "denied: the adapter's device node may not be opened"},
          [](const QString &o, const QString &v, Parsing &p) {
              p.options.accessDenied = is(v, "denied");

@@ -5,7 +5,7 @@
 //   --sim-93cxx 93c46|93c56|93c66|93c76|93c86|none   --sim-org 16|8
 //   --sim-pcf8583 on|off   --sim-ds13xx ds1307|ds3231|none
 //   --sim-ssd1306 on|off   --sim-st7565 on|off
-//   --sim-latency-us 0..1000000   --sim-log FILE|-
+//   --sim-latency-us 0..1000000   --sim-wire-time on|off   --sim-log FILE|-
 //   --sim-access denied|granted (denied: the adapter's node is not writable)
 //   --sim-state FILE (the chips' memories, loaded at start, saved at exit)
 // Values are matched without regard to case (file names excepted). Other
@@ -34,6 +34,7 @@ struct SimulatorOptions {
 
     BusPopulation population;
     int latencyUs = 0;
+    bool wireTime = false;
     QString logFile;
     QString stateFile;
     bool accessDenied = false;

@@ -1,5 +1,7 @@
 #include "SpiBus.h"
 
+#include <iterator>
+
 namespace sim {
 
 void SpiBus::attach(SpiDevice *device, Select wiring) { FDevices.push_back({device, wiring, false}); }
@@ -71,8 +73,19 @@ bool SpiBus::clockBit(bool dataIn)
 
 void SpiBus::sendByte(std::uint8_t byte) { shift(byte, 8); }
 
+std::int64_t SpiBus::shiftNs(int clockCode, int n)
+{
+    constexpr std::int64_t kCpuHz = 12000000;
+    constexpr std::int64_t kSoftBitNs = 10000;
+    constexpr int kDividers[] = {4, 16, 64, 128, 2, 8, 32, 64};
+    if (clockCode < 0 || clockCode >= int(std::size(kDividers)))
+        return n * kSoftBitNs;
+    return n * kDividers[clockCode] * std::int64_t(1000000000) / kCpuHz;
+}
+
 std::uint16_t SpiBus::shift(std::uint16_t bits, int n)
 {
+    FWireNs += shiftNs(FClockCode, n);
     std::uint16_t in = 0;
     for (int i = n - 1; i >= 0; --i)
         in = std::uint16_t(in << 1 | (clockBit((bits >> i) & 1) ? 1 : 0));

@@ -61,6 +61,15 @@ public:
     // read from MISO, the first in bit n-1.
     std::uint16_t shift(std::uint16_t bits, int n);
 
+    // Nanoseconds the bits clocked so far took at their clock codes. Codes
+    // 0..7 divide the board's 12 MHz crystal (AVR SPI: bit 2 doubles the
+    // rate, bits 1..0 pick 4, 16, 64 or 128); code 8 clocks the lines in
+    // software, modelled at 10 us a bit (100 kHz), well inside every
+    // 93Cxx part's limit.
+    std::int64_t wireNs() const { return FWireNs; }
+    // Nanoseconds n bits take at a clock code, rounded down.
+    static std::int64_t shiftNs(int clockCode, int n);
+
 private:
     struct Wired {
         SpiDevice *device;
@@ -76,6 +85,7 @@ private:
     int FClockCode = 0;
     bool FMicrowireSelected = false;
     bool FA0 = false;
+    std::int64_t FWireNs = 0;
 };
 
 } // namespace sim

@@ -108,22 +108,24 @@ int VirtualAdapter::injectedFault()
 // A transfer takes the bus for its time whatever the host's scheduler does:
 // sleep most of it, then spin the last stretch, which a wake-up would
 // otherwise overshoot by tens of microseconds on a busy machine.
-void VirtualAdapter::holdTheBus(int us)
+void VirtualAdapter::holdTheBusUntil(std::chrono::steady_clock::time_point end)
 {
     using namespace std::chrono;
     constexpr microseconds kSpin(200);
-    const auto end = steady_clock::now() + microseconds(us);
-    if (microseconds(us) > kSpin)
+    if (end - steady_clock::now() > kSpin)
         std::this_thread::sleep_until(end - kSpin);
     while (steady_clock::now() < end)
         std::this_thread::yield();
 }
 
+// The hold runs from the transfer's start, so the firmware's own host time
+// is part of it rather than added to it.
 int VirtualAdapter::transfer(const SetupPacket &setup, std::uint8_t *data, int timeoutMs, bool &pullNow)
 {
     Q_UNUSED(timeoutMs);
-    if (FLatencyUs > 0)
-        holdTheBus(FLatencyUs);
+    using namespace std::chrono;
+    const auto begun = steady_clock::now();
+    const std::int64_t wireBefore = FFirmware->wireNs();
     TransferRecord rec{setup.isIn(), setup.bRequest, setup.wValue, setup.wIndex, setup.wLength, {}, {}, 0};
     if (!setup.isIn())
         rec.bytesOut = QByteArray(reinterpret_cast<const char *>(data), setup.wLength);
@@ -133,6 +135,11 @@ int VirtualAdapter::transfer(const SetupPacket &setup, std::uint8_t *data, int t
     if (setup.isIn() && result > 0)
         rec.bytesIn = QByteArray(reinterpret_cast<const char *>(data), result);
     rec.result = result;
+    const std::int64_t wire = FFirmware->wireNs() - wireBefore;
+    FWireNs += wire;
+    const auto hold = microseconds(FLatencyUs) + nanoseconds(FWireTimeModel ? wire : 0);
+    if (hold.count() > 0)
+        holdTheBusUntil(begun + hold);
     FLog.add(std::move(rec));
     pullNow = FPullCountdown > 0 && --FPullCountdown == 0;
     if (FArmedCountdown > 0 && --FArmedCountdown == 0)

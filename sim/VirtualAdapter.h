@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <chrono>
 #include <memory>
 #include <usb.h>
 #include <utility>
@@ -54,6 +55,12 @@ public:
     // or time out one transfer in the middle of an operation.
     void afterTransfers(int count, std::function<void(VirtualAdapter &)> fault);
     void setLatencyUs(int us) { FLatencyUs = us; }
+    // With the wire-time model on, a transfer also holds the bus for the
+    // time its bits take on the wire (the firmware's wireNs). The modelled
+    // wire time of every answered transfer is counted either way.
+    void setWireTimeModel(bool on) { FWireTimeModel = on; }
+    bool wireTimeModel() const { return FWireTimeModel; }
+    std::int64_t wireNs() const { return FWireNs; }
     // The next close of a handle on this adapter reports an error (-EIO).
     void failNextClose() { FCloseFails = true; }
     bool takeCloseFailure() { return std::exchange(FCloseFails, false); }
@@ -72,7 +79,7 @@ public:
 private:
     int injectedFault();
     void runArmedFault();
-    static void holdTheBus(int us);
+    static void holdTheBusUntil(std::chrono::steady_clock::time_point end);
 
     std::unique_ptr<Firmware> FFirmware;
     AdapterIdentity FIdentity;
@@ -92,6 +99,8 @@ private:
     int FLatencyUs = 0;
     int FArmedCountdown = -1;
     std::function<void(VirtualAdapter &)> FArmedFault;
+    bool FWireTimeModel = false;
+    std::int64_t FWireNs = 0;
     bool FCloseFails = false;
 };
 

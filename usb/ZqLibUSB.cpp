@@ -18,8 +18,7 @@ bool IsUsefulDescriptor(const QByteArray &text)
 }
 } // namespace
 
-TZqLibUSB::TZqLibUSB(QObject *AOwner, UsbBackend *backend)
-    : QObject(AOwner), DevBuffer(1024, '\0'), FBackend(backend)
+TZqLibUSB::TZqLibUSB(QObject *AOwner, UsbBackend *backend) : QObject(AOwner), DevBuffer(1024, '\0'), FBackend(backend)
 {
     FUSBdev.VID = quint16(IdentifierValue(FVID));
     FUSBdev.PID = quint16(IdentifierValue(FPID));
@@ -225,6 +224,7 @@ void TZqLibUSB::ReadDeviceInfo()
 
 void TZqLibUSB::DoConnected()
 {
+    ++FConnections;
     if (OnConnected)
         OnConnected(this);
 }

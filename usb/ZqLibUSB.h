@@ -28,6 +28,9 @@ public:
     QString PID() const { return FPID; }
     void SetPID(const QString &value);
     bool Connected() const { return FConnected; }
+    // Counts the connections made so far: a component that learns something
+    // about the adapter can tell a new connection (maybe another adapter) by it.
+    int Connections() const { return FConnections; }
     const QStringList &InfStrings() const { return FInfStrings; }
     QString DeviceVersion() const { return FDeviceVersion; }
     int BufferSize() const { return FBufferSize; }
@@ -80,6 +83,7 @@ private:
     QString FVID = QStringLiteral("$16C0");
     QString FPID = QStringLiteral("$05DC");
     bool FConnected = false;
+    int FConnections = 0;
     int FBufferSize = 1024;
     QStringList FInfStrings;
     int FVerMinor = 0;

@@ -8,6 +8,8 @@
 //    the latency, plus the 10 ms write-cycle wait after each 24Cxx write.
 // Counters: transfers per operation, host microseconds per transfer beyond
 // the modelled time, and the ratios to the raw replay and to the model.
+// BM_WireModel adds the wire time of every transfer (--sim-wire-time) to
+// the latency and compares with that sum.
 // Timer slack is set to 1 ns, so that sleeps (the simulator's latency, the
 // waits) end as close to their time as the kernel allows.
 #include "Simulator.h"
@@ -163,6 +165,42 @@ void BM_RawReplay(benchmark::State &state)
     Report(state, seconds, runs, double(requests.size()), waits, latencyUs);
 }
 
+// Full reads with the wire-time model on (I2C at 100 kHz, Microwire at the
+// soft clock) at a latency: the model is transfers times the latency plus
+// the wire time the adapter counted. Arguments: operation (0 24C16 read
+// byte by byte, 1 24C16 read in 64-byte blocks, 2 93C86 read), latency.
+void BM_WireModel(benchmark::State &state)
+{
+    const int latencyUs = int(state.range(1));
+    Rig rig(latencyUs);
+    rig.sim->adapter()->setWireTimeModel(true);
+    rig.e24.SetBlockSize(state.range(0) == 1 ? 64 : 1);
+    const Operation op = state.range(0) == 2 ? Read93C86 : Read24C16;
+    rig.run(op); // the block-read check of this connection, outside the timing
+    double seconds = 0;
+    double modelled = 0;
+    int runs = 0;
+    for (auto _ : state) {
+        rig.clearLog();
+        const std::int64_t wireBefore = rig.sim->adapter()->wireNs();
+        QElapsedTimer timer;
+        timer.start();
+        rig.run(op);
+        const double s = timer.nsecsElapsed() * 1e-9;
+        const double wire = double(rig.sim->adapter()->wireNs() - wireBefore) * 1e-9;
+        seconds += s;
+        modelled += double(rig.log().size()) * latencyUs * 1e-6 + wire;
+        ++runs;
+        state.SetIterationTime(s);
+        state.counters["wire_ms"] = wire * 1e3;
+    }
+    constexpr int kBytes = 2048; // a 24C16 and a 93C86 both hold 16 kbit
+    state.counters["transfers"] = double(rig.log().size());
+    state.counters["bytes_per_s"] = kBytes * runs / seconds;
+    state.counters["model_ms"] = modelled / runs * 1e3;
+    state.counters["ratio_to_model"] = seconds / modelled;
+}
+
 } // namespace
 
 // Arguments: operation (0 full 24C16 read, 1 full 24C16 erase, 2 full 93C86
@@ -183,6 +221,7 @@ BENCHMARK(BM_RawReplay)->Apply(FastRuns);
 BENCHMARK(BM_RawReplay)->Apply(SlowRuns);
 BENCHMARK(BM_Engine)->Apply(FastRuns);
 BENCHMARK(BM_Engine)->Apply(SlowRuns);
+BENCHMARK(BM_WireModel)->ArgsProduct({{0, 1, 2}, {720}})->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {

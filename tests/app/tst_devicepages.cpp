@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -87,15 +88,51 @@ QByteArray pattern(int n)
 }
 } // namespace
 
+Q_DECLARE_METATYPE(sim::BlockReadFault)
+
 class TestDevicePages : public QObject {
     Q_OBJECT
 
 private slots:
+    // The block size reaches the engine; an adapter that fails block reads
+    // is told once in the read's count line, and the read is right.
+    void blockReadFallbackToldOnce_data()
+    {
+        QTest::addColumn<BlockReadFault>("fault");
+        QTest::addColumn<int>("blockSize");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("sound adapter") << BlockReadFault::None << 64 << false;
+        QTest::newRow("short block reads") << BlockReadFault::Short << 64 << true;
+        QTest::newRow("shifted block reads") << BlockReadFault::ShiftedByOne << 16 << true;
+        QTest::newRow("size 1 never asks a block") << BlockReadFault::Short << 1 << false;
+    }
+    void blockReadFallbackToldOnce()
+    {
+        QFETCH(BlockReadFault, fault);
+        QFETCH(int, blockSize);
+        QFETCH(bool, told);
+        Bench bench(true);
+        bench.simulator->firmware().eeprom24()->setMemory(0, pattern(512));
+        bench.simulator->firmware().setBlockReadFault(fault);
+        TPage24Cxx *page = bench.form->TabSheet1;
+        page->edBlockSize->setValue(blockSize);
+        QCOMPARE(bench.form->ZqEEPROM24Cxx1->BlockSize(), blockSize);
+        const QString plain = QStringLiteral("Ilość bajtów odczytanych: 512");
+        const QString note = QStringLiteral("  (adapter nie czyta blokami: odczyt bajt po bajcie)");
+        click(page->AdvGlowButton7);
+        QCOMPARE(page->Label13->text(), told ? plain + note : plain);
+        QCOMPARE(bench.form->ZqEEPROM24Cxx1->EEPROM_BUF(), pattern(512));
+        click(page->AdvGlowButton7);
+        QCOMPARE(page->Label13->text(), plain);
+        QCOMPARE(bench.form->ZqEEPROM24Cxx1->EEPROM_BUF(), pattern(512));
+    }
+
     void read24c04FillsDumpAndCount()
     {
         Bench bench(true);
         bench.simulator->firmware().eeprom24()->setMemory(0, QByteArray("Ala ma kota"));
         TPage24Cxx *page = bench.form->TabSheet1;
+        page->edBlockSize->setValue(1); // one request per byte
         // After the first byte of 512: 0 %, which the pattern prints without a digit.
         QString firstProgress;
         QTimer::singleShot(0, page, [&] { firstProgress = page->ZqHexView1->toPlainText(); });
@@ -295,6 +332,7 @@ private slots:
         bench.simulator->firmware().eeprom24()->setMemory(0, pattern(512));
         TPage24Cxx *page = bench.form->TabSheet1;
         TPage93Cxx *other = bench.form->TabSheet2;
+        page->edBlockSize->setValue(1); // a read long enough for the timer to fire inside
         click(page->CheckBox1);
         bool disabledMeanwhile = false;
         QTimer::singleShot(20, page, [&] {

@@ -30,6 +30,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -209,6 +210,39 @@ private slots:
         QSettings store(storeFile(), QSettings::IniFormat);
         QCOMPARE(store.value("24cxx").toString(), QStringLiteral("1"));
         QCOMPARE(store.value("Form1/Width").toString(), QStringLiteral("720"));
+    }
+
+    // The 24Cxx read block size: stored at close, restored at start; a
+    // stored value outside 1..256 gives the default 64.
+    void blockSizeStored_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("none") << QString() << 64;
+        QTest::newRow("16") << "16" << 16;
+        QTest::newRow("1") << "1" << 1;
+        QTest::newRow("256") << "256" << 256;
+        QTest::newRow("0") << "0" << 64;
+        QTest::newRow("257") << "257" << 64;
+        QTest::newRow("text") << "fast" << 64;
+    }
+    void blockSizeStored()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, shown);
+        if (!stored.isNull())
+            seed(QString(), {{"24cxx_block", stored}});
+        {
+            auto form = shownForm();
+            QCOMPARE(form->TabSheet1->edBlockSize->value(), shown);
+            QCOMPARE(form->ZqEEPROM24Cxx1->BlockSize(), shown);
+            form->TabSheet1->edBlockSize->setValue(32);
+            form->close();
+        }
+        QSettings store(storeFile(), QSettings::IniFormat);
+        QCOMPARE(store.value("24cxx_block").toString(), QStringLiteral("32"));
+        auto form = shownForm();
+        QCOMPARE(form->ZqEEPROM24Cxx1->BlockSize(), 32);
     }
 
     void storedMaximizedStartsMaximized()

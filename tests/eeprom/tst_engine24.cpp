@@ -126,7 +126,7 @@ private slots:
             QVERIFY(r.length <= TZqEEPROM24Cxx::MaxChunk);
     }
 
-    // One 104 per byte; the block bits of the address in the device byte.
+    // Block size 1: one 104 per byte; the block bits of the address in the device byte.
     void readRequests_data()
     {
         QTest::addColumn<int>("address");
@@ -143,6 +143,7 @@ private slots:
         QFETCH(int, bytes);
         QFETCH(int, read);
         Bench24 b(Eeprom24Type::C04);
+        b.engine.SetBlockSize(1); // one request per byte
         b.engine.ReadEEPROM(address, bytes);
         QStringList expected{QStringLiteral("101 v=0064 i=0000 l=0")};
         for (int a = address; a < address + read; ++a)
@@ -342,6 +343,7 @@ private slots:
         QFETCH(int, count);
         QFETCH(QList<int>, percents);
         Bench24 b(Eeprom24Type::C02);
+        b.engine.SetBlockSize(1); // one request per byte
         if (write)
             b.engine.WriteEEPROM(pattern(count), at);
         else
@@ -353,6 +355,7 @@ private slots:
     void readFromTheMiddleStartsAtHalf()
     {
         Bench24 b(Eeprom24Type::C04);
+        b.engine.SetBlockSize(1); // one request per byte
         b.engine.ReadEEPROM(256, 256);
         QCOMPARE(b.probe.progress.first(), 50);
         QCOMPARE(b.probe.progress.size(), 256);
@@ -401,6 +404,7 @@ private slots:
         QFETCH(int, transfersFirst);
         QFETCH(int, bytes);
         Bench24 b(Eeprom24Type::C04);
+        b.engine.SetBlockSize(1); // one request per byte
         b.chip().setMemory(0, pattern(512, 1));
         const QByteArray data = pattern(100, 2);
         // The pull comes after the transfer that answered; an injected fault instead of it.

@@ -11,13 +11,14 @@ int runSsd1306Tests(int argc, char **argv);
 int runSt7565Tests(int argc, char **argv);
 int runSimulatorTests(int argc, char **argv);
 int runSimStateTests(int argc, char **argv);
+int runWireTimeTests(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     int failed = 0;
     for (auto run : {runBridgeTests, runEeprom24Tests, runEeprom93Tests, runPcf8583Tests, runDs13xxTests,
-                     runSsd1306Tests, runSt7565Tests, runSimulatorTests, runSimStateTests})
+                     runSsd1306Tests, runSt7565Tests, runSimulatorTests, runSimStateTests, runWireTimeTests})
         failed += run(argc, argv);
     return failed;
 }

@@ -14,31 +14,37 @@ class TestBridge : public QObject {
 
 private slots:
     // 101 both ways: accepted 1..1000 kHz; the device-to-host form replies
-    // with the clock set, low byte first.
+    // with the clock set, low byte first; a host-to-device data stage is
+    // taken whole (and ignored).
     void i2cClockBothWays_data()
     {
         QTest::addColumn<bool>("in");
         QTest::addColumn<int>("khz");
+        QTest::addColumn<int>("stage");
         QTest::addColumn<int>("result");
         QTest::addColumn<int>("clockAfter");
         QTest::addColumn<QByteArray>("reply");
-        QTest::newRow("out 400") << false << 400 << 0 << 400 << QByteArray();
-        QTest::newRow("out 5") << false << 5 << 0 << 5 << QByteArray();
-        QTest::newRow("in 700") << true << 700 << 2 << 700 << QByteArray("\xBC\x02\x00", 3);
-        QTest::newRow("in 1000") << true << 1000 << 2 << 1000 << QByteArray("\xE8\x03\x00", 3);
-        QTest::newRow("in 0") << true << 0 << -EPIPE << 100 << QByteArray();
-        QTest::newRow("out 1001") << false << 1001 << -EPIPE << 100 << QByteArray();
+        QTest::newRow("out 400") << false << 400 << 0 << 0 << 400 << QByteArray();
+        QTest::newRow("out 5") << false << 5 << 0 << 0 << 5 << QByteArray();
+        QTest::newRow("out 400 with a data stage") << false << 400 << 254 << 254 << 400 << QByteArray();
+        QTest::newRow("out 100 with one byte") << false << 100 << 1 << 1 << 100 << QByteArray();
+        QTest::newRow("in 700") << true << 700 << 254 << 2 << 700 << QByteArray("\xBC\x02\x00", 3);
+        QTest::newRow("in 1000") << true << 1000 << 254 << 2 << 1000 << QByteArray("\xE8\x03\x00", 3);
+        QTest::newRow("in 0") << true << 0 << 254 << -EPIPE << 100 << QByteArray();
+        QTest::newRow("out 1001") << false << 1001 << 0 << -EPIPE << 100 << QByteArray();
+        QTest::newRow("out 1001 with a data stage") << false << 1001 << 8 << -EPIPE << 100 << QByteArray();
     }
     void i2cClockBothWays()
     {
         QFETCH(bool, in);
         QFETCH(int, khz);
+        QFETCH(int, stage);
         QFETCH(int, result);
         QFETCH(int, clockAfter);
         QFETCH(QByteArray, reply);
         SimBench bench;
         bench.link().DevBuffer.fill('\x5A');
-        QCOMPARE(in ? bench.read(101, khz, 0, 254) : bench.write(101, khz, 0), result);
+        QCOMPARE(in ? bench.read(101, khz, 0, stage) : bench.write(101, khz, 0, QByteArray(stage, 'x')), result);
         QCOMPARE(bench.firmware().i2cClockKhz(), clockAfter);
         if (!reply.isEmpty())
             QCOMPARE(bench.buffer(3), reply);
