@@ -13,6 +13,7 @@ packages=(
   fonts-dejavu-core
   xvfb xauth
   tshark
+  srecord
 )
 
 missing=()
