@@ -75,6 +75,7 @@ void TZqEEPROMBase::DoActionEnd(TEepromAction action, int bytes, int start)
             view->ShowHex(FEEPROM_BUF, bytes, start);
     }
     FBusy = false;
+    FLastActionBytes = bytes;
     ApplyType();
     if (OnActionEnd)
         OnActionEnd(this, action, bytes);

@@ -44,6 +44,17 @@ public:
     QObject *ZqHexView() const { return FZqHexView; }
     void SetZqHexView(QObject *value) { FZqHexView = value; }
 
+    // An operation started now would run: an adapter is there, none runs.
+    bool Ready() const { return Online() && !FBusy; }
+    // The bytes the last operation reported to OnActionEnd.
+    int LastActionBytes() const { return FLastActionBytes; }
+    // Reads the whole chip into EEPROM_BUF, bytes as the hex view shows them.
+    virtual void ReadChip() = 0;
+    // Writes data as plain bytes from byte address byteAddress on, up to the
+    // chip's end: no text rule, nothing erases. Byte addresses are those of
+    // EEPROM_BUF whatever the organisation.
+    virtual void WriteBytes(const QByteArray &data, int byteAddress) = 0;
+
     TOnProgress OnProgress;
     TOnActionEnd OnActionEnd;
 
@@ -68,4 +79,5 @@ protected:
 
 private:
     bool FBusy = false;
+    int FLastActionBytes = 0;
 };
