@@ -13,6 +13,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class TZqEEPROM24Cxx;
+class TImageFileBox;
 class TZqHexView;
 
 class TPage24Cxx : public TDevicePage {
@@ -36,6 +37,7 @@ public:
     TClickablePicture *Image7;
     QComboBox *ComboBox3;
     TZqHexView *ZqHexView1;
+    TImageFileBox *ImageFileBox1;
     QProgressBar *prg;
     QCheckBox *CheckBox4;
     QLineEdit *edEEaddr;

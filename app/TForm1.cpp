@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "DeviceGuard.h"
+#include "ImageFileBox.h"
 #include "Page24Cxx.h"
 #include "Page93Cxx.h"
 #include "PageDisplay.h"
@@ -22,6 +23,7 @@
 #include "ZqTools.h"
 #include "frmSchematU.h"
 #include "mxStorage.h"
+#include <QCheckBox>
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -168,6 +170,8 @@ void TForm1::HandOutComponents()
     }
     TabSheet1->SetEngine(ZqEEPROM24Cxx1);
     TabSheet2->SetEngine(ZqEEPROM93Cxx1);
+    for (TImageFileBox *box : {TabSheet1->ImageFileBox1, TabSheet2->ImageFileBox1})
+        connect(box, &TImageFileBox::Reported, this, [this](const QString &text) { statusBar()->showMessage(text); });
     TabSheet5->SetDrivers(ZqSSD1306OLED1, ZqST7565COG1);
     TabSheet5->SetSettings(ZqFormSR1);
     TabSheet5->SetStorage(mxStorage1);
@@ -200,6 +204,10 @@ void TForm1::FormCreate()
     TabSheet2->SetChipType(ReadListIndex("93cxx", 0, TabSheet2->ChipTypeCount()));
     TabSheet1->Apply24CxxType();
     TabSheet2->Apply93CxxType();
+    TabSheet1->ImageFileBox1->cbVerifyAfterWrite->setChecked(
+        ZqFormSR1->ReadRegINI(QStringLiteral("24cxx_verify"), true));
+    TabSheet2->ImageFileBox1->cbVerifyAfterWrite->setChecked(
+        ZqFormSR1->ReadRegINI(QStringLiteral("93cxx_verify"), true));
     TabSheet3->AdvGlowButton3Click();
 }
 
@@ -227,6 +235,8 @@ void TForm1::FormClose()
     ZqFormSR1->SaveRegINI(QStringLiteral("eo"), TabSheet2->Organisation16());
     ZqFormSR1->SaveRegINI(QStringLiteral("24cxx"), TabSheet1->ChipType());
     ZqFormSR1->SaveRegINI(QStringLiteral("93cxx"), TabSheet2->ChipType());
+    ZqFormSR1->SaveRegINI(QStringLiteral("24cxx_verify"), TabSheet1->ImageFileBox1->cbVerifyAfterWrite->isChecked());
+    ZqFormSR1->SaveRegINI(QStringLiteral("93cxx_verify"), TabSheet2->ImageFileBox1->cbVerifyAfterWrite->isChecked());
 }
 
 bool TForm1::event(QEvent *event)
