@@ -65,10 +65,10 @@ TImageFileBox::TImageFileBox(std::function<TDeviceGuard::THold()> beginWork, std
     auto *box = new QGridLayout(this);
     box->addWidget(btnSaveFile, 0, 0);
     box->addWidget(btnWriteFile, 0, 1);
-    box->addWidget(cbVerifyAfterWrite, 0, 2);
-    box->addWidget(btnVerifyFile, 1, 0);
-    box->addWidget(btnBlankCheck, 1, 1);
-    box->addWidget(lbImageStatus, 2, 0, 1, 3);
+    box->addWidget(btnVerifyFile, 0, 2);
+    box->addWidget(btnBlankCheck, 0, 3);
+    box->addWidget(cbVerifyAfterWrite, 1, 0);
+    box->addWidget(lbImageStatus, 1, 1, 1, 3);
     connect(btnSaveFile, &QPushButton::clicked, this, &TImageFileBox::SaveClick);
     connect(btnWriteFile, &QPushButton::clicked, this, &TImageFileBox::WriteClick);
     connect(btnVerifyFile, &QPushButton::clicked, this, &TImageFileBox::VerifyClick);

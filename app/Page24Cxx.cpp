@@ -58,15 +58,15 @@ TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
     ImageFileBox1 =
         new TImageFileBox([this] { return BeginWork(); },
                           [this] { return ComboBox3->currentText().section(QLatin1Char(' '), 0, 0).toLatin1(); }, this);
-    grid->addWidget(ImageFileBox1, 0, 4, 3, 1, Qt::AlignTop);
+    grid->addWidget(ImageFileBox1, 3, 0, 1, 4);
     auto *viewHead = new QHBoxLayout;
     viewHead->addWidget(new QLabel(QStringLiteral("Dane z pamięci EEPROM "), this));
     viewHead->addWidget(prg, 1);
     viewHead->addWidget(CheckBox4);
-    grid->addLayout(viewHead, 3, 0, 1, 5);
-    grid->addWidget(ZqHexView1, 4, 0, 1, 5);
+    grid->addLayout(viewHead, 4, 0, 1, 4);
+    grid->addWidget(ZqHexView1, 5, 0, 1, 4);
     grid->setRowStretch(3, 0);
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch(5, 1);
     connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TPage24Cxx::Apply24CxxType);
     connect(AdvGlowButton7, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton7Click);
     connect(AdvGlowButton8, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton8Click);

@@ -60,15 +60,15 @@ TPage93Cxx::TPage93Cxx(QWidget *parent) : TDevicePage(parent)
                                               .toLatin1();
                                       },
                                       this);
-    grid->addWidget(ImageFileBox1, 0, 4, 3, 1, Qt::AlignTop);
+    grid->addWidget(ImageFileBox1, 3, 0, 1, 4);
     auto *viewHead = new QHBoxLayout;
     viewHead->addWidget(prg1, 1);
     viewHead->addWidget(CheckBox6);
     viewHead->addWidget(CheckBox5);
-    grid->addLayout(viewHead, 3, 0, 1, 5);
-    grid->addWidget(ZqHexView2, 4, 0, 1, 5);
+    grid->addLayout(viewHead, 4, 0, 1, 4);
+    grid->addWidget(ZqHexView2, 5, 0, 1, 4);
     grid->setRowStretch(3, 0);
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch(5, 1);
     connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TPage93Cxx::Apply93CxxType);
     // Either button's change toggles RadioButton1.
     connect(RadioButton1, &QRadioButton::toggled, this, &TPage93Cxx::RadioButton1Click);

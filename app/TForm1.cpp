@@ -171,7 +171,8 @@ void TForm1::HandOutComponents()
     TabSheet1->SetEngine(ZqEEPROM24Cxx1);
     TabSheet2->SetEngine(ZqEEPROM93Cxx1);
     for (TImageFileBox *box : {TabSheet1->ImageFileBox1, TabSheet2->ImageFileBox1})
-        connect(box, &TImageFileBox::Reported, this, [this](const QString &text) { statusBar()->showMessage(text); });
+        connect(box, &TImageFileBox::Reported, this,
+                [this](const QString &text) { statusBar()->showMessage(text, 15000); });
     TabSheet5->SetDrivers(ZqSSD1306OLED1, ZqST7565COG1);
     TabSheet5->SetSettings(ZqFormSR1);
     TabSheet5->SetStorage(mxStorage1);
