@@ -3,6 +3,7 @@
 #include "ClickablePicture.h"
 #include "Cp1250.h"
 #include "DeviceGuard.h"
+#include "ImageFileBox.h"
 #include "PageTools.h"
 #include "ZqEEPROM24Cxx.h"
 #include "ZqHexView.h"
@@ -57,15 +58,19 @@ TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
     grid->addWidget(ComboBox3, 0, 1, Qt::AlignTop);
     grid->addWidget(NewReadGroup(), 1, 1, 2, 1, Qt::AlignTop);
     grid->addWidget(NewWriteGroup(), 0, 2, 3, 2, Qt::AlignTop);
+    ImageFileBox1 =
+        new TImageFileBox([this] { return BeginWork(); },
+                          [this] { return ComboBox3->currentText().section(QLatin1Char(' '), 0, 0).toLatin1(); }, this);
+    grid->addWidget(ImageFileBox1, 3, 0, 1, 4);
     auto *viewHead = new QHBoxLayout;
     viewHead->addWidget(new QLabel(QStringLiteral("Dane z pamięci EEPROM "), this));
     viewHead->addWidget(prg, 1);
     viewHead->addWidget(CheckBox4);
     viewHead->addLayout(NewBlockRow());
-    grid->addLayout(viewHead, 3, 0, 1, 4);
-    grid->addWidget(ZqHexView1, 4, 0, 1, 4);
+    grid->addLayout(viewHead, 4, 0, 1, 4);
+    grid->addWidget(ZqHexView1, 5, 0, 1, 4);
     grid->setRowStretch(3, 0);
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch(5, 1);
     connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TPage24Cxx::Apply24CxxType);
     connect(AdvGlowButton7, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton7Click);
     connect(AdvGlowButton8, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton8Click);
@@ -129,11 +134,15 @@ QLayout *TPage24Cxx::NewBlockRow()
     return row;
 }
 
-QList<QWidget *> TPage24Cxx::DeviceButtons() const { return {AdvGlowButton7, AdvGlowButton8, AdvGlowButton9}; }
+QList<QWidget *> TPage24Cxx::DeviceButtons() const
+{
+    return QList<QWidget *>{AdvGlowButton7, AdvGlowButton8, AdvGlowButton9} + ImageFileBox1->Buttons();
+}
 
 void TPage24Cxx::SetEngine(TZqEEPROM24Cxx *engine)
 {
     FEngine = engine;
+    ImageFileBox1->SetEngine(engine);
     if (!engine)
         return;
     engine->OnProgress = [this](QObject *sender, TEepromAction action, int percent) {

@@ -14,6 +14,7 @@ class QProgressBar;
 class QSpinBox;
 class QPushButton;
 class TZqEEPROM24Cxx;
+class TImageFileBox;
 class TZqHexView;
 
 class TPage24Cxx : public TDevicePage {
@@ -40,6 +41,7 @@ public:
     TClickablePicture *Image7;
     QComboBox *ComboBox3;
     TZqHexView *ZqHexView1;
+    TImageFileBox *ImageFileBox1;
     QProgressBar *prg;
     QCheckBox *CheckBox4;
     QLineEdit *edEEaddr;

@@ -3,6 +3,7 @@
 #include "ClickablePicture.h"
 #include "Cp1250.h"
 #include "DeviceGuard.h"
+#include "ImageFileBox.h"
 #include "PageTools.h"
 #include "ZqEEPROM93Cxx.h"
 #include "ZqHexView.h"
@@ -51,14 +52,22 @@ TPage93Cxx::TPage93Cxx(QWidget *parent) : TDevicePage(parent)
     grid->addLayout(type, 0, 1, 1, 3, Qt::AlignTop | Qt::AlignLeft);
     grid->addWidget(NewReadGroup(), 1, 1, 2, 1, Qt::AlignTop);
     grid->addWidget(NewWriteGroup(), 1, 2, 2, 2, Qt::AlignTop);
+    ImageFileBox1 = new TImageFileBox([this] { return BeginWork(); },
+                                      [this] {
+                                          return (ComboBox2->currentText().section(QLatin1Char(' '), 0, 0) +
+                                                  (Organisation16() ? " 16-bit" : " 8-bit"))
+                                              .toLatin1();
+                                      },
+                                      this);
+    grid->addWidget(ImageFileBox1, 3, 0, 1, 4);
     auto *viewHead = new QHBoxLayout;
     viewHead->addWidget(prg1, 1);
     viewHead->addWidget(CheckBox6);
     viewHead->addWidget(CheckBox5);
-    grid->addLayout(viewHead, 3, 0, 1, 4);
-    grid->addWidget(ZqHexView2, 4, 0, 1, 4);
+    grid->addLayout(viewHead, 4, 0, 1, 4);
+    grid->addWidget(ZqHexView2, 5, 0, 1, 4);
     grid->setRowStretch(3, 0);
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch(5, 1);
     connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TPage93Cxx::Apply93CxxType);
     // Either button's change toggles RadioButton1.
     connect(RadioButton1, &QRadioButton::toggled, this, &TPage93Cxx::RadioButton1Click);
@@ -113,11 +122,15 @@ QWidget *TPage93Cxx::NewWriteGroup()
     return group;
 }
 
-QList<QWidget *> TPage93Cxx::DeviceButtons() const { return {AdvGlowButton10, AdvGlowButton11, AdvGlowButton12}; }
+QList<QWidget *> TPage93Cxx::DeviceButtons() const
+{
+    return QList<QWidget *>{AdvGlowButton10, AdvGlowButton11, AdvGlowButton12} + ImageFileBox1->Buttons();
+}
 
 void TPage93Cxx::SetEngine(TZqEEPROM93Cxx *engine)
 {
     FEngine = engine;
+    ImageFileBox1->SetEngine(engine);
     if (!engine)
         return;
     engine->OnProgress = [this](QObject *sender, TEepromAction action, int percent) {

@@ -14,6 +14,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class TZqEEPROM93Cxx;
+class TImageFileBox;
 class TZqHexView;
 
 class TPage93Cxx : public TDevicePage {
@@ -43,6 +44,7 @@ public:
     QRadioButton *RadioButton1;
     QRadioButton *RadioButton2;
     TZqHexView *ZqHexView2;
+    TImageFileBox *ImageFileBox1;
     QProgressBar *prg1;
     QCheckBox *CheckBox5;
     QCheckBox *CheckBox6;

@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "DeviceGuard.h"
+#include "ImageFileBox.h"
 #include "Page24Cxx.h"
 #include "Page93Cxx.h"
 #include "PageDisplay.h"
@@ -25,6 +26,7 @@
 #include "ZqTools.h"
 #include "frmSchematU.h"
 #include "mxStorage.h"
+#include <QCheckBox>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -191,6 +193,9 @@ void TForm1::HandOutComponents()
     TabSheet1->SetEngine(ZqEEPROM24Cxx1);
     TabSheet2->SetEngine(ZqEEPROM93Cxx1);
     TabSheet4->SetEngine(ZqRtcDs13xx1);
+    for (TImageFileBox *box : {TabSheet1->ImageFileBox1, TabSheet2->ImageFileBox1})
+        connect(box, &TImageFileBox::Reported, this,
+                [this](const QString &text) { statusBar()->showMessage(text, 15000); });
     TabSheet5->SetDrivers(ZqSSD1306OLED1, ZqST7565COG1);
     TabSheet5->SetSettings(ZqFormSR1);
     TabSheet5->SetStorage(mxStorage1);
@@ -227,6 +232,10 @@ void TForm1::FormCreate()
     TabSheet4->SetChipType(ReadListIndex("ds13xx", 1, TabSheet4->ChipTypeCount()));
     TabSheet1->Apply24CxxType();
     TabSheet2->Apply93CxxType();
+    TabSheet1->ImageFileBox1->cbVerifyAfterWrite->setChecked(
+        ZqFormSR1->ReadRegINI(QStringLiteral("24cxx_verify"), true));
+    TabSheet2->ImageFileBox1->cbVerifyAfterWrite->setChecked(
+        ZqFormSR1->ReadRegINI(QStringLiteral("93cxx_verify"), true));
     TabSheet3->AdvGlowButton3Click();
 }
 
@@ -258,6 +267,8 @@ void TForm1::FormClose()
     ZqFormSR1->SaveRegINI(QStringLiteral("24cxx"), TabSheet1->ChipType());
     ZqFormSR1->SaveRegINI(QStringLiteral("24cxx_block"), TabSheet1->BlockSize());
     ZqFormSR1->SaveRegINI(QStringLiteral("93cxx"), TabSheet2->ChipType());
+    ZqFormSR1->SaveRegINI(QStringLiteral("24cxx_verify"), TabSheet1->ImageFileBox1->cbVerifyAfterWrite->isChecked());
+    ZqFormSR1->SaveRegINI(QStringLiteral("93cxx_verify"), TabSheet2->ImageFileBox1->cbVerifyAfterWrite->isChecked());
     ZqFormSR1->SaveRegINI(QStringLiteral("ds13xx"), TabSheet4->ChipType());
     ZqFormSR1->SavePos();
     ZqFormSR1->EndUpdate();

@@ -205,6 +205,15 @@ void TZqEEPROM24Cxx::WriteEEPROM(const QByteArray &data, int addr)
     DoActionEnd(eaWrite, clocked ? WriteChunks(data, addr & 0xFFFF, eaWrite) : 0, 0);
 }
 
+void TZqEEPROM24Cxx::ReadChip() { ReadEEPROM(0, FEEMBytes); }
+
+void TZqEEPROM24Cxx::WriteBytes(const QByteArray &data, int byteAddress)
+{
+    if (!BeginI2C())
+        return;
+    DoActionEnd(eaWrite, byteAddress < 0 ? 0 : WriteChunks(data, byteAddress, eaWrite), byteAddress);
+}
+
 // Chunks never cross a write page (the chip would roll over inside it) and
 // stop at the chip's end: beyond it the block bits would name other devices.
 // Progress is against the requested end, so a clipped write ends short of 100.

@@ -71,6 +71,8 @@ public:
     // Writes data from addr on, up to the chip's end; blank data (nothing but
     // spaces and control characters) erases the whole chip instead.
     void WriteEEPROM(const QByteArray &data, int addr);
+    void ReadChip() override;
+    void WriteBytes(const QByteArray &data, int byteAddress) override;
 
     // The device byte for memory address a (bits 7..0 of wValue).
     std::uint16_t DeviceByte(int a) const;

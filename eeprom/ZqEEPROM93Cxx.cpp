@@ -288,6 +288,33 @@ int TZqEEPROM93Cxx::WriteCells(TEepromOrganisation org, const QByteArray &data, 
     return written;
 }
 
+void TZqEEPROM93Cxx::ReadChip() { ReadEEPROM(0, Cells(FEepromOrganisation)); }
+
+void TZqEEPROM93Cxx::WriteBytes(const QByteArray &data, int byteAddress)
+{
+    if (!BeginOperation())
+        return;
+    const TEepromOrganisation org = FEepromOrganisation;
+    OpenMicrowire();
+    const int written = byteAddress < 0 || data.isEmpty() ? 0 : WriteBytesAt(org, data, byteAddress);
+    CloseMicrowire();
+    DoActionEnd(eaWrite, written, byteAddress);
+}
+
+// An odd start is the low byte of a word whose high byte the chip keeps;
+// WriteCells does the same for an odd end.
+int TZqEEPROM93Cxx::WriteBytesAt(TEepromOrganisation org, const QByteArray &data, int byteAddress)
+{
+    if (org == eo8_bit || byteAddress % 2 == 0)
+        return WriteCells(org, data, byteAddress / (DataBits(org) / 8));
+    const int w = byteAddress / 2;
+    std::uint16_t old = 0;
+    if (w >= Cells(org) || !ReadCellAt(org, w, old) ||
+        !WriteCellAt(org, w, std::uint16_t((old & 0xFF00) | std::uint8_t(data[0]))))
+        return 0;
+    return 1 + WriteCells(org, data.mid(1), w + 1);
+}
+
 void TZqEEPROM93Cxx::EraseEEPROM()
 {
     if (!BeginOperation())

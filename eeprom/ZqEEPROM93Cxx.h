@@ -61,6 +61,10 @@ public:
     // becomes the high byte of its word, whose low byte the chip keeps.
     void WriteEEPROM(const QByteArray &data, int addr);
     void EraseEEPROM();
+    void ReadChip() override;
+    // In 16-bit organisation byte 2w is the high, 2w+1 the low byte of word
+    // w; a word only half covered keeps its other half from the chip.
+    void WriteBytes(const QByteArray &data, int byteAddress) override;
     // WRAL in the 16-bit or the 8-bit form, whatever the organisation.
     void WriteAllEEPROMWords(std::uint16_t data);
     void WriteAllEEPROMBytes(std::uint8_t data);
@@ -107,6 +111,7 @@ private:
 
     int ReadRange(TEepromOrganisation org, int address, int end);
     int WriteCells(TEepromOrganisation org, const QByteArray &data, int addr);
+    int WriteBytesAt(TEepromOrganisation org, const QByteArray &data, int byteAddress);
     void WriteAll(TEepromOrganisation form, std::uint16_t data);
 
     TEepromType FEepromType = et93c46;

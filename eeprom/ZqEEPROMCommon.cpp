@@ -71,10 +71,14 @@ void TZqEEPROMBase::DoActionEnd(TEepromAction action, int bytes, int start)
 {
     // A read that brought nothing leaves the view as it was.
     if (action == eaRead && bytes > 0) {
+        FLastRead = ChipImage();
+        for (int i = 0; i < bytes; ++i)
+            FLastRead.set(std::uint32_t(start + i), std::uint8_t(FEEPROM_BUF[i]));
         if (auto *view = qobject_cast<THexSink *>(FZqHexView.data()))
             view->ShowHex(FEEPROM_BUF, bytes, start);
     }
     FBusy = false;
+    FLastActionBytes = bytes;
     ApplyType();
     if (OnActionEnd)
         OnActionEnd(this, action, bytes);

@@ -2,6 +2,7 @@
 // What the two EEPROM engines share: the action and event shapes they report
 // through, their read buffer, their references to the device link and the
 // hex view, the wait that keeps the window alive and the percentage rule.
+#include "ChipImage.h"
 #include "ZqLibUSB.h"
 
 #include <QByteArray>
@@ -49,6 +50,18 @@ public:
     void SetZqHexView(QObject *value) { FZqHexView = value; }
 
     void SetWait(TWait wait) { FWait = std::move(wait); }
+    // An operation started now would run: an adapter is there, none runs.
+    bool Ready() const { return Online() && !FBusy; }
+    // The bytes the last operation reported to OnActionEnd.
+    int LastActionBytes() const { return FLastActionBytes; }
+    // The bytes of the last read that brought any, at their byte addresses.
+    const ChipImage &LastRead() const { return FLastRead; }
+    // Reads the whole chip into EEPROM_BUF, bytes as the hex view shows them.
+    virtual void ReadChip() = 0;
+    // Writes data as plain bytes from byte address byteAddress on, up to the
+    // chip's end: no text rule, nothing erases. Byte addresses are those of
+    // EEPROM_BUF whatever the organisation.
+    virtual void WriteBytes(const QByteArray &data, int byteAddress) = 0;
 
     TOnProgress OnProgress;
     TOnActionEnd OnActionEnd;
@@ -76,4 +89,6 @@ protected:
 private:
     bool FBusy = false;
     TWait FWait;
+    int FLastActionBytes = 0;
+    ChipImage FLastRead;
 };

@@ -14,6 +14,7 @@ packages=(
   xvfb xauth
   tshark
   clang libfuzzer-14-dev
+  srecord
 )
 
 missing=()

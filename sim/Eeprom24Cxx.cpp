@@ -89,8 +89,12 @@ void Eeprom24Cxx::stop()
 // them before it ends, as the chip answers nothing meanwhile.
 void Eeprom24Cxx::startWriteCycle()
 {
-    for (const auto &[address, byte] : FPageLatch)
-        FMemory[address] = char(byte);
+    for (const auto &[address, byte] : FPageLatch) {
+        if (address == FIgnoredWrite)
+            FIgnoredWrite = -1;
+        else
+            FMemory[address] = char(byte);
+    }
     FBusyUntilUs = FClock.nowUs() + FVariant.writeCycleUs;
 }
 

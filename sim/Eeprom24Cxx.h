@@ -57,6 +57,9 @@ public:
     bool busy() const { return FClock.nowUs() < FBusyUntilUs; }
     QByteArray memory() const;
     void setMemory(int address, const QByteArray &bytes);
+    // Test hook: the next write cycle that programs this byte leaves it as
+    // it was, acknowledged as ever (a worn cell). -1 clears it.
+    void ignoreNextWriteAt(int address) { FIgnoredWrite = address; }
 
     void start() override;
     bool address(std::uint8_t byte) override;
@@ -86,6 +89,7 @@ private:
     int FPointer = 0;
     std::map<int, std::uint8_t> FPageLatch; // bytes received, programmed at the stop
     std::int64_t FBusyUntilUs = 0;
+    int FIgnoredWrite = -1;
 };
 
 } // namespace sim

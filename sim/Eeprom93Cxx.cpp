@@ -35,11 +35,19 @@ std::uint16_t Eeprom93Cxx::cell(int address) const
 void Eeprom93Cxx::setCell(int address, std::uint16_t value)
 {
     if (FOrg == Organisation::Byte8) {
-        FMemory[address] = char(value);
+        program(address, std::uint8_t(value));
         return;
     }
-    FMemory[2 * address] = char(value >> 8);
-    FMemory[2 * address + 1] = char(value);
+    program(2 * address, std::uint8_t(value >> 8));
+    program(2 * address + 1, std::uint8_t(value));
+}
+
+void Eeprom93Cxx::program(int byteAddress, std::uint8_t value)
+{
+    if (byteAddress == FIgnoredWrite)
+        FIgnoredWrite = -1;
+    else
+        FMemory[byteAddress] = char(value);
 }
 
 // CS low ends every instruction; it starts the programming cycle of one

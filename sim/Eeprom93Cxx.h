@@ -67,6 +67,9 @@ public:
     bool busy() const { return FClock.nowUs() < FBusyUntilUs; }
     QByteArray memory() const { return FMemory; }
     void setMemory(int address, const QByteArray &bytes);
+    // Test hook: the next WRITE, ERASE or WRAL that programs this byte of
+    // memory() leaves it as it was, reporting ready as ever. -1 clears it.
+    void ignoreNextWriteAt(int byteAddress) { FIgnoredWrite = byteAddress; }
 
     void select(bool selected) override;
     void clock(bool dataIn) override;
@@ -92,6 +95,7 @@ private:
     int cells() const { return FVariant.bytes / (dataBits() / 8); }
     std::uint16_t cell(int address) const;
     void setCell(int address, std::uint16_t value);
+    void program(int byteAddress, std::uint8_t value);
     void decode();
     void decodeControl(int field);
     void startRead(int address);
@@ -115,6 +119,7 @@ private:
     std::uint16_t FData = 0;
     int FBitsLeft = 0; // read data bits still to go out
     DataOut FOut = DataOut::Released;
+    int FIgnoredWrite = -1;
 };
 
 } // namespace sim
