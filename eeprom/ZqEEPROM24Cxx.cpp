@@ -209,9 +209,10 @@ void TZqEEPROM24Cxx::ReadChip() { ReadEEPROM(0, FEEMBytes); }
 
 void TZqEEPROM24Cxx::WriteBytes(const QByteArray &data, int byteAddress)
 {
-    if (!BeginI2C())
+    if (!BeginOperation())
         return;
-    DoActionEnd(eaWrite, byteAddress < 0 ? 0 : WriteChunks(data, byteAddress, eaWrite), byteAddress);
+    const bool clocked = ClockTaken();
+    DoActionEnd(eaWrite, clocked && byteAddress >= 0 ? WriteChunks(data, byteAddress, eaWrite) : 0, byteAddress);
 }
 
 // Chunks never cross a write page (the chip would roll over inside it) and

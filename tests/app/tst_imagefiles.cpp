@@ -146,9 +146,15 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("type");
         QTest::addColumn<bool>("org16");
-        QTest::newRow("24c02") << "24" << 0 << true;
-        QTest::newRow("93c46 16-bit") << "93" << 0 << true;
-        QTest::newRow("93c66 8-bit") << "93" << 2 << false;
+        QTest::addColumn<QString>("status");
+        QTest::newRow("24c02") << "24" << 0 << true
+                               << "48 bytes written; verify failed: 1 of 48 bytes differ, the first at address 0x0031 "
+                                  "(chip FF, file 6B)";
+        // The 93Cxx engine reads each word back as it writes it.
+        QTest::newRow("93c46 16-bit") << "93" << 0 << true
+                                      << "the write failed at address 0x0030 after 16 of 48 bytes";
+        QTest::newRow("93c66 8-bit") << "93" << 2 << false
+                                     << "the write failed at address 0x0031 after 17 of 48 bytes";
     }
     void droppedWriteFailsVerify()
     {
@@ -164,8 +170,8 @@ private slots:
         QVERIFY(saveImageFile(bench.nextPath, image, ImageFormat::IntelHex, &error));
         bench.ignoreNextWriteAt(0x31);
         Bench::click(bench.box()->btnWriteFile);
-        QCOMPARE(bench.status(), QStringLiteral("48 bytes written; verify failed: 1 of 48 bytes differ, the first at "
-                                                "address 0x0031 (chip FF, file 6B)"));
+        QFETCH(QString, status);
+        QCOMPARE(bench.status(), status);
         // Bytes outside the file's records stay as they were.
         QCOMPARE(bench.memory().left(0x20), QByteArray(0x20, char(0xFF)));
     }

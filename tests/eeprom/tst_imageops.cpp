@@ -197,6 +197,15 @@ private slots:
             image.set(std::uint32_t(bad - 8 + i), std::uint8_t(run[i]));
         const TImageOutcome outcome = WriteImageToChip(*chip.engine, image, true);
         QVERIFY(!outcome.ok);
+        if (kind == "93") {
+            // The 93Cxx engine reads every word back as it writes, so the
+            // write itself stops at the word the chip kept.
+            const int word = org16 ? bad & ~1 : bad;
+            const QString at = QStringLiteral("the write failed at address 0x%1").arg(word, 4, 16, QLatin1Char('0'));
+            QVERIFY2(outcome.message.startsWith(at), qPrintable(outcome.message));
+            QCOMPARE(VerifyChip(*chip.engine, image).firstAddress, qint64(bad));
+            return;
+        }
         QCOMPARE(outcome.firstAddress, qint64(bad));
         QCOMPARE(outcome.count, qint64(1));
         const QString address = QStringLiteral("0x%1").arg(bad, 4, 16, QLatin1Char('0')).toUpper().replace("0X", "0x");
