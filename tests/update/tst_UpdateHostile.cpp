@@ -60,6 +60,7 @@ private slots:
         TEndlessHttpServer endless;
         QVERIFY(endless.Listen());
         TWebUpdate update;
+        update.SetModuleFolders({QStringLiteral(BRINDLE_UPDATE_MODULE_DIR)});
         if (address == QLatin1String("endless"))
             update.SetUpdateUrl(endless.Url());
         else
@@ -81,6 +82,7 @@ private slots:
         TEndlessHttpServer endless;
         QVERIFY(endless.Listen());
         TWebUpdate update;
+        update.SetModuleFolders({QStringLiteral(BRINDLE_UPDATE_MODULE_DIR)});
         update.SetUpdateUrl(endless.Url());
         update.SetRunningVersion("1.0.0.2");
         update.SetMaxResponseBytes(kLimit);
