@@ -1,7 +1,6 @@
 #include "UpdateAddress.h"
 
 #include <QCoreApplication>
-#include <QHostAddress>
 
 namespace {
 
@@ -29,14 +28,40 @@ QString CommandLineValue(const QStringList &arguments)
     return value;
 }
 
+// An address host as QUrl writes it: IPv4 in dotted decimal, IPv6 compressed
+// in lower case, an IPv4-mapped one with its IPv4 part dotted.
+QString PlainHost(const QString &host)
+{
+    const QString written = host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+    return QUrl(QStringLiteral("http://%1/").arg(written), QUrl::StrictMode).host();
+}
+
+bool IsIPv4Loopback(const QString &host)
+{
+    const QStringList parts = host.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    for (const QString &part : parts) {
+        bool ok = false;
+        if (part.isEmpty() || part.size() > 3 || part.toUInt(&ok) > 255 || !ok)
+            return false;
+    }
+    return parts.front() == QLatin1String("127");
+}
+
 } // namespace
 
+// Plain text, so the program need not load the network libraries to judge an
+// address before a check.
 bool IsLoopbackHost(const QString &host)
 {
     if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
         return true;
-    QHostAddress address;
-    return address.setAddress(host) && address.isLoopback();
+    const QString plain = PlainHost(host);
+    const QLatin1String mapped("::ffff:");
+    if (plain == QLatin1String("::1"))
+        return true;
+    return IsIPv4Loopback(plain.startsWith(mapped) ? plain.mid(mapped.size()) : plain);
 }
 
 bool IsLoopbackUrl(const QUrl &url) { return IsLoopbackHost(url.host()); }

@@ -1,6 +1,7 @@
 #include "WebUpdate.h"
 
 #include "UpdateAddress.h"
+#include "UpdateModule.h"
 #include "UpdateVersion.h"
 
 #include <QCoreApplication>
@@ -8,10 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -22,23 +19,16 @@ constexpr qint64 kMaxLogBytes = 64 * 1024;
 
 QString Seconds(int ms) { return QString::number(ms / 1000.0); }
 
-int HttpStatus(QNetworkReply *reply) { return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(); }
-
 // The server's own reason phrase is left out: it is the server's text, not
 // ours, and ends up in a tooltip.
 QString HttpFault(int status) { return QStringLiteral("the server answered HTTP %1").arg(status); }
-
-QString NetworkFault(QNetworkReply *reply)
-{
-    const QString text = reply->errorString();
-    return text.isEmpty() ? QStringLiteral("the download failed (network error %1)").arg(int(reply->error())) : text;
-}
 
 } // namespace
 
 TWebUpdate::TWebUpdate(QObject *AOwner)
     : QObject(AOwner), FUpdateUrl(QLatin1String(kDefaultUpdateAddress)),
-      FRunningVersion(QCoreApplication::applicationVersion()), FTimeLimit(new QTimer(this))
+      FRunningVersion(QCoreApplication::applicationVersion()), FModuleFolders(DefaultUpdateModuleFolders()),
+      FTimeLimit(new QTimer(this))
 {
     FTimeLimit->setSingleShot(true);
     connect(FTimeLimit, &QTimer::timeout, this, &TWebUpdate::TimeLimitReached);
@@ -70,6 +60,11 @@ bool TWebUpdate::CheckForUpdate()
 // The time limit covers the whole check, redirections included.
 void TWebUpdate::StartChecking()
 {
+    QString fault;
+    if (!FTransfer)
+        FTransfer = LoadUpdateTransfer(FModuleFolders, &fault);
+    if (!FTransfer)
+        return Fail(fault);
     FRedirects = 0;
     FTimeLimit->start(FTimeLimitMs);
     StartRequest(FUpdateUrl);
@@ -77,24 +72,10 @@ void TWebUpdate::StartChecking()
 
 void TWebUpdate::StartRequest(const QUrl &url)
 {
-    if (!FManager)
-        FManager = new QNetworkAccessManager(this);
-    // A proxy cannot reach this computer's loopback on our behalf.
-    FManager->setProxy(IsLoopbackUrl(url) ? QNetworkProxy(QNetworkProxy::NoProxy)
-                                          : QNetworkProxy(QNetworkProxy::DefaultProxy));
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Brindle/%1").arg(FRunningVersion));
-    // Asked for plainly, an answer cannot inflate behind the size limit's back.
-    request.setRawHeader("Accept-Encoding", "identity");
     FBody.clear();
-    FReply = FManager->get(request);
-    // The network thread stops reading once this much waits unread.
-    FReply->setReadBufferSize(FMaxResponseBytes + 1);
-    connect(FReply, &QNetworkReply::metaDataChanged, this, &TWebUpdate::ReplyMetaData);
-    connect(FReply, &QNetworkReply::readyRead, this, &TWebUpdate::ReplyReadyRead);
-    connect(FReply, &QNetworkReply::finished, this, &TWebUpdate::ReplyFinished);
+    // A proxy cannot reach this computer's loopback on our behalf.
+    FTransfer->Get({url, QStringLiteral("Brindle/%1").arg(FRunningVersion), FMaxResponseBytes + 1, IsLoopbackUrl(url)},
+                   {[this] { ReplyMetaData(); }, [this] { ReplyReadyRead(); }, [this] { ReplyFinished(); }});
 }
 
 // Redirections are followed here, one request per hop, so that each target
@@ -119,33 +100,33 @@ QString TWebUpdate::TooLarge() const
 // Refused on the head alone, before a byte of the body is read.
 void TWebUpdate::ReplyMetaData()
 {
-    const QByteArray encoding = FReply->rawHeader("Content-Encoding").trimmed().toLower();
+    const QByteArray encoding = FTransfer->Header("Content-Encoding").trimmed().toLower();
     if (!encoding.isEmpty() && encoding != "identity")
         return Fail(QStringLiteral("the server sent a %1-encoded answer, which was not asked for")
                         .arg(QString::fromLatin1(encoding.left(32))));
-    const QVariant length = FReply->header(QNetworkRequest::ContentLengthHeader);
-    if (length.isValid() && length.toLongLong() > FMaxResponseBytes)
+    if (FTransfer->ContentLength() > FMaxResponseBytes)
         Fail(TooLarge());
 }
 
 // Never more than one byte past the limit is held.
 void TWebUpdate::ReplyReadyRead()
 {
-    FBody += FReply->read(FMaxResponseBytes + 1 - FBody.size());
+    FBody += FTransfer->Read(FMaxResponseBytes + 1 - FBody.size());
     if (FBody.size() > FMaxResponseBytes)
         Fail(TooLarge());
 }
 
 void TWebUpdate::ReplyFinished()
 {
-    const int status = HttpStatus(FReply);
-    const QUrl target = FReply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
-    if (status >= 300 && status < 400 && target.isValid())
-        return FollowRedirect(FReply->url().resolved(target));
+    const int status = FTransfer->Status();
+    const QUrl target = FTransfer->RedirectTarget();
+    if (status >= 300 && status < 400 && !target.isEmpty())
+        return FollowRedirect(target);
     if (status != 0 && status != 200)
         return Fail(HttpFault(status));
-    if (FReply->error() != QNetworkReply::NoError)
-        return Fail(NetworkFault(FReply));
+    const QString fault = FTransfer->Fault();
+    if (!fault.isEmpty())
+        return Fail(fault);
     ReplyReadyRead();
     if (FState != usChecking)
         return;
@@ -195,17 +176,10 @@ void TWebUpdate::Finish(TUpdateState state)
         Qt::QueuedConnection);
 }
 
-// Called from inside the reply's own signals too, so the reply is only
-// scheduled for deletion.
 void TWebUpdate::DropReply()
 {
-    if (!FReply)
-        return;
-    QNetworkReply *reply = FReply;
-    FReply = nullptr;
-    disconnect(reply, nullptr, this, nullptr);
-    reply->abort();
-    reply->deleteLater();
+    if (FTransfer)
+        FTransfer->Drop();
 }
 
 void TWebUpdate::Log(const QString &text) const

@@ -4,17 +4,17 @@
 // and answers once: a failed check may be asked again, an answered one not.
 // It never downloads or runs anything but the small description file.
 #include "UpdateFile.h"
+#include "UpdateTransfer.h"
 #include "UpdateVersion.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
+#include <memory>
 #include <optional>
 
-class QNetworkAccessManager;
-class QNetworkReply;
 class QTimer;
 
 class TWebUpdate : public QObject {
@@ -49,6 +49,9 @@ public:
     void SetTimeLimitMs(int value) { FTimeLimitMs = value; }
     qint64 MaxResponseBytes() const { return FMaxResponseBytes; }
     void SetMaxResponseBytes(qint64 value) { FMaxResponseBytes = value; }
+    // Where the network module is looked for at the first check.
+    QStringList ModuleFolders() const { return FModuleFolders; }
+    void SetModuleFolders(const QStringList &value) { FModuleFolders = value; }
 
     // Starts a check unless one is running or one has answered; false when it
     // started none. CheckFinished follows from the event loop, never from
@@ -86,6 +89,7 @@ private:
     QString FLogFileName;
     int FTimeLimitMs = kDefaultTimeLimitMs;
     qint64 FMaxResponseBytes = kDefaultMaxResponseBytes;
+    QStringList FModuleFolders;
 
     TUpdateState FState = usIdle;
     std::optional<TVersionNumber> FRunningNumber;
@@ -94,8 +98,7 @@ private:
     int FCheckNumber = 0;
     int FRedirects = 0;
     QByteArray FBody;
-    QNetworkAccessManager *FManager = nullptr;
-    QPointer<QNetworkReply> FReply;
+    std::unique_ptr<TUpdateTransfer> FTransfer;
     QTimer *FTimeLimit = nullptr;
 };
 

@@ -127,6 +127,49 @@ private slots:
         QCOMPARE(bench.form->ZqEEPROM24Cxx1->EEPROM_BUF(), pattern(512));
     }
 
+    // The gauge draws the same pixels as the style sheet it replaced, at
+    // every fill and at the size the layouts give it.
+    void gaugeLooksAsTheFramedBar_data()
+    {
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<QColor>("colour");
+        QTest::addColumn<QSize>("size");
+        for (const int percent : {0, 1, 33, 50, 99, 100})
+            QTest::addRow("%d %%", percent) << percent << QColor(201, 255, 147) << QSize(455, 20);
+        QTest::newRow("yellow, narrow") << 67 << QColor(255, 255, 0) << QSize(61, 9);
+    }
+    void gaugeLooksAsTheFramedBar()
+    {
+        QFETCH(int, percent);
+        QFETCH(QColor, colour);
+        QFETCH(QSize, size);
+        QWidget parent;
+        QProgressBar *gauge = PageTools::NewGauge(&parent, "gauge", QColor(Qt::red));
+        PageTools::SetGauge(gauge, percent, colour);
+        QProgressBar framed(&parent);
+        framed.setRange(0, 100);
+        framed.setTextVisible(false);
+        framed.setValue(percent);
+        framed.setStyleSheet(QStringLiteral("QProgressBar { border: 1px solid gray; background: white; }"
+                                            "QProgressBar::chunk { background-color: %1; }")
+                                 .arg(colour.name()));
+        framed.ensurePolished();
+        QCOMPARE(gauge->sizeHint(), framed.sizeHint());
+        QCOMPARE(gauge->minimumSizeHint(), framed.minimumSizeHint());
+        gauge->resize(size);
+        framed.resize(size);
+        const QImage drawn = gauge->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage expected = framed.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(drawn.size(), expected.size());
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                QVERIFY2(drawn.pixel(x, y) == expected.pixel(x, y), qPrintable(QStringLiteral("(%1, %2): %3 against %4")
+                                                                                   .arg(x)
+                                                                                   .arg(y)
+                                                                                   .arg(drawn.pixel(x, y), 8, 16)
+                                                                                   .arg(expected.pixel(x, y), 8, 16)));
+        QCOMPARE(PageTools::GaugeColour(gauge), colour);
+    }
     void read24c04FillsDumpAndCount()
     {
         Bench bench(true);

@@ -30,6 +30,7 @@ private slots:
         FServer = std::make_unique<TLoopbackHttpServer>();
         QVERIFY(FServer->Listen());
         FServer->ServeRaw("/claims-huge", kHead + "Content-Length: 100000000\r\n\r\n" + QByteArray(4000, '#'));
+        FServer->ServeRaw("/claims-huge-sends-little", kHead + "Content-Length: 100000000\r\n\r\nversion=1\n");
         FServer->ServeRaw("/bomb", Answer("Content-Encoding: deflate\r\n", Bomb()));
         FServer->Serve("/disguised-page", 200, "version=1.0.0.3\npage=https://www.rzt.pl@other.example/\n");
     }
@@ -42,6 +43,8 @@ private slots:
         const QString tooLarge = QStringLiteral("the update file is larger than 1024 bytes");
         QTest::newRow("endless chunked body") << "endless" << tooLarge;
         QTest::newRow("Content-Length past the limit") << "/claims-huge" << tooLarge;
+        // Refused on the head alone: the few bytes sent stay within the limit.
+        QTest::newRow("Content-Length past the limit, short body") << "/claims-huge-sends-little" << tooLarge;
         QTest::newRow("compressed bomb") << "/bomb"
                                          << "the server sent a deflate-encoded answer, which was not asked for";
         QTest::newRow("page with a user name")
@@ -60,6 +63,7 @@ private slots:
         TEndlessHttpServer endless;
         QVERIFY(endless.Listen());
         TWebUpdate update;
+        update.SetModuleFolders({QStringLiteral(BRINDLE_UPDATE_MODULE_DIR)});
         if (address == QLatin1String("endless"))
             update.SetUpdateUrl(endless.Url());
         else
@@ -81,6 +85,7 @@ private slots:
         TEndlessHttpServer endless;
         QVERIFY(endless.Listen());
         TWebUpdate update;
+        update.SetModuleFolders({QStringLiteral(BRINDLE_UPDATE_MODULE_DIR)});
         update.SetUpdateUrl(endless.Url());
         update.SetRunningVersion("1.0.0.2");
         update.SetMaxResponseBytes(kLimit);

@@ -183,6 +183,14 @@ void TestUpdateRules::allowedAddresses_data()
     QTest::newRow("http 127.0.0.1") << "http://127.0.0.1:8080/update.txt" << true;
     QTest::newRow("http elsewhere in 127/8") << "http://127.45.6.7/update.txt" << true;
     QTest::newRow("http ::1") << "http://[::1]:8080/update.txt" << true;
+    QTest::newRow("http ::1 written out") << "http://[0:0:0:0:0:0:0:1]/update.txt" << true;
+    QTest::newRow("http IPv4-mapped loopback") << "http://[::ffff:127.0.0.1]/update.txt" << true;
+    QTest::newRow("http IPv4-mapped elsewhere") << "http://[::ffff:10.0.0.1]/update.txt" << false;
+    QTest::newRow("http 127.1 shorthand") << "http://127.1/update.txt" << true;
+    QTest::newRow("http 127.0.0.1 as one number") << "http://2130706433/update.txt" << true;
+    QTest::newRow("http ::2") << "http://[::2]/update.txt" << false;
+    QTest::newRow("http just below 127/8") << "http://126.255.255.255/update.txt" << false;
+    QTest::newRow("http just above 127/8") << "http://128.0.0.1/update.txt" << false;
     QTest::newRow("http localhost") << "http://localhost/update.txt" << true;
     QTest::newRow("http LOCALHOST") << "http://LOCALHOST/update.txt" << true;
     QTest::newRow("name that starts like localhost") << "http://localhost.example.com/u.txt" << false;

@@ -81,6 +81,7 @@ void TestUpdateWidgets::cleanup() { FServer.reset(); }
 std::unique_ptr<TWebUpdate> TestUpdateWidgets::NewUpdate(const QString &path)
 {
     auto update = std::make_unique<TWebUpdate>();
+    update->SetModuleFolders({QStringLiteral(BRINDLE_UPDATE_MODULE_DIR)});
     update->SetUpdateUrl(FServer->Url(path));
     update->SetRunningVersion("1.0.0.2");
     update->SetTimeLimitMs(300);

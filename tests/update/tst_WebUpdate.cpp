@@ -85,6 +85,7 @@ void TestWebUpdate::cleanup()
 std::unique_ptr<TWebUpdate> TestWebUpdate::NewUpdate(const QUrl &url)
 {
     auto update = std::make_unique<TWebUpdate>();
+    update->SetModuleFolders({QStringLiteral(BRINDLE_UPDATE_MODULE_DIR)});
     update->SetUpdateUrl(url);
     update->SetRunningVersion("1.0.0.2");
     update->SetLogFileName(FDir->filePath("logs/update.log"));
