@@ -27,10 +27,12 @@ void WaitWithMessages(int ms)
     QCoreApplication::processEvents();
     // The deadline decides, not the timer: a long event may hold the loop
     // past it, or a wake-up come before it.
-    while (deadline.remainingTimeNSecs() > kLastStretchNs) {
+    // The remaining time is read once per round: read twice, the second
+    // reading can fall below the stretch, and a negative interval starts no
+    // timer, leaving the loop without a wake-up.
+    for (qint64 left = deadline.remainingTimeNSecs(); left > kLastStretchNs; left = deadline.remainingTimeNSecs()) {
         QEventLoop loop;
-        QTimer::singleShot(int((deadline.remainingTimeNSecs() - kLastStretchNs) / 1000000), Qt::PreciseTimer, &loop,
-                           &QEventLoop::quit);
+        QTimer::singleShot(int((left - kLastStretchNs) / 1000000), Qt::PreciseTimer, &loop, &QEventLoop::quit);
         loop.exec();
     }
     // A timer wakes up late by a fraction of a millisecond; the last stretch
