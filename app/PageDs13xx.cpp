@@ -107,21 +107,7 @@ QWidget *TPageDs13xx::NewSettingGroup()
     AdvGlowButton4 = Named(new QPushButton(QStringLiteral("zapisz"), group), "AdvGlowButton4");
     btHostTime = Named(new QPushButton(QStringLiteral("zapisz czas komputera"), group), "btHostTime");
     btHostTime->setToolTip(QStringLiteral("Zapis w chwili następnej pełnej sekundy zegara komputera"));
-    auto row = [group](std::initializer_list<QLineEdit *> fields, const QString &separator) {
-        auto *line = new QHBoxLayout;
-        for (QLineEdit *field : fields) {
-            if (field != *fields.begin())
-                line->addWidget(new QLabel(separator, group));
-            line->addWidget(field);
-        }
-        line->addStretch(1);
-        return line;
-    };
-    auto *box = new QGridLayout(group);
-    box->addLayout(row({edHH, edMM, edSS}, QStringLiteral(":")), 0, 0);
-    box->addLayout(row({edRok, edaMM, edDD}, QStringLiteral("-")), 1, 0);
-    box->addWidget(AdvGlowButton3, 0, 1);
-    box->addWidget(AdvGlowButton4, 1, 1);
+    auto *box = NewTimeFieldsGrid(group, {edHH, edMM, edSS}, {edRok, edaMM, edDD}, AdvGlowButton3, AdvGlowButton4);
     box->addWidget(btHostTime, 2, 0, 1, 2);
     return group;
 }

@@ -1,5 +1,7 @@
 #include "PageRtc.h"
 
+#include "I2cRegisters.h"
+
 #include "ClickablePicture.h"
 #include "DeviceGuard.h"
 #include "PageTools.h"
@@ -93,21 +95,7 @@ QWidget *TPageRtc::NewSettingGroup()
     edDD = DigitsEdit(group, "edDD", 2, twoZeros);
     AdvGlowButton3 = Named(new QPushButton(QStringLiteral("get time"), group), "AdvGlowButton3");
     AdvGlowButton4 = Named(new QPushButton(QStringLiteral("zapisz"), group), "AdvGlowButton4");
-    auto row = [group](std::initializer_list<QLineEdit *> fields, const QString &separator) {
-        auto *line = new QHBoxLayout;
-        for (QLineEdit *field : fields) {
-            if (field != *fields.begin())
-                line->addWidget(new QLabel(separator, group));
-            line->addWidget(field);
-        }
-        line->addStretch(1);
-        return line;
-    };
-    auto *box = new QGridLayout(group);
-    box->addLayout(row({edHH, edMM, edSS}, QStringLiteral(":")), 0, 0);
-    box->addLayout(row({edRok, edaMM, edDD}, QStringLiteral("-")), 1, 0);
-    box->addWidget(AdvGlowButton3, 0, 1);
-    box->addWidget(AdvGlowButton4, 1, 1);
+    NewTimeFieldsGrid(group, {edHH, edMM, edSS}, {edRok, edaMM, edDD}, AdvGlowButton3, AdvGlowButton4);
     return group;
 }
 
@@ -225,30 +213,9 @@ void TPageRtc::WriteClock()
     WriteRegisters(kBaseYearRam, BaseYearBytes(year - counter, counter));
 }
 
-bool TPageRtc::ReadRegisters(int index, int count)
-{
-    TZqLibUSB *link = Link();
-    if (!link)
-        return false;
-    TUsbCtrlSet s;
-    s.bRequest = arI2CRead;
-    s.wValue = kClockRead;
-    s.wIndex = std::uint16_t(index);
-    s.wLength = std::uint16_t(count);
-    // A short answer leaves stale bytes in the buffer: no answer at all.
-    return link->DevRead3(s) >= count;
-}
+bool TPageRtc::ReadRegisters(int index, int count) { return I2cReadRegisters(Link(), kClockRead, index, count); }
 
 bool TPageRtc::WriteRegisters(int index, const QByteArray &bytes)
 {
-    TZqLibUSB *link = Link();
-    if (!link || link->DevBuffer.size() < bytes.size())
-        return false;
-    link->DevBuffer.replace(0, bytes.size(), bytes);
-    TUsbCtrlSet s;
-    s.bRequest = arI2CWrite;
-    s.wValue = kClockWrite;
-    s.wIndex = std::uint16_t(index);
-    s.wLength = std::uint16_t(bytes.size());
-    return link->DevWrite2(s);
+    return I2cWriteRegisters(Link(), kClockWrite, index, bytes);
 }

@@ -1,11 +1,15 @@
 #include "PageTools.h"
 
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPalette>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -116,6 +120,31 @@ void ShowNotice(QWidget *page, QPointer<QMessageBox> &box, const QString &text)
         box = new QMessageBox(QMessageBox::Information, QStringLiteral("Brindle"), QString(), QMessageBox::Ok, page);
     box->setText(text);
     box->open();
+}
+
+namespace {
+QHBoxLayout *FieldRow(QWidget *group, const QList<QLineEdit *> &fields, const QString &separator)
+{
+    auto *line = new QHBoxLayout;
+    for (QLineEdit *field : fields) {
+        if (field != fields.first())
+            line->addWidget(new QLabel(separator, group));
+        line->addWidget(field);
+    }
+    line->addStretch(1);
+    return line;
+}
+} // namespace
+
+QGridLayout *NewTimeFieldsGrid(QWidget *group, const QList<QLineEdit *> &time, const QList<QLineEdit *> &date,
+                               QPushButton *getTime, QPushButton *save)
+{
+    auto *box = new QGridLayout(group);
+    box->addLayout(FieldRow(group, time, QStringLiteral(":")), 0, 0);
+    box->addLayout(FieldRow(group, date, QStringLiteral("-")), 1, 0);
+    box->addWidget(getTime, 0, 1);
+    box->addWidget(save, 1, 1);
+    return box;
 }
 
 } // namespace PageTools

@@ -6,7 +6,9 @@
 #include <QPointer>
 #include <QString>
 
+class QGridLayout;
 class QLineEdit;
+class QPushButton;
 class QMessageBox;
 class QProgressBar;
 class QTextEdit;
@@ -26,6 +28,11 @@ QColor GaugeColour(const QProgressBar *gauge);
 // Text drawn in colour through the palette: a style sheet would restyle the
 // widget and everything in it.
 void SetTextColour(QWidget *widget, const QColor &colour);
+
+// The clock pages' setting fields: hours, minutes, seconds with "get time"
+// beside them, year, month, day with "zapisz", in the group's grid.
+QGridLayout *NewTimeFieldsGrid(QWidget *group, const QList<QLineEdit *> &time, const QList<QLineEdit *> &date,
+                               QPushButton *getTime, QPushButton *save);
 
 // The percentage as the pattern "# %": no digit for 0.
 QString PercentText(int percent);

@@ -1,6 +1,7 @@
 #include "ZqRtcDs13xx.h"
 
-#include "AdapterRequest.h"
+#include "I2cRegisters.h"
+
 #include "ZqLibUSB.h"
 
 #include <QDate>
@@ -159,28 +160,9 @@ bool TZqRtcDs13xx::SetAging(int offset)
     return WriteRegisters(kDs3231Aging, QByteArray(1, char(std::int8_t(offset))));
 }
 
-bool TZqRtcDs13xx::ReadRegisters(int index, int count)
-{
-    if (!FLink)
-        return false;
-    TUsbCtrlSet s;
-    s.bRequest = arI2CRead;
-    s.wValue = kClockRead;
-    s.wIndex = std::uint16_t(index);
-    s.wLength = std::uint16_t(count);
-    // A short answer leaves stale bytes in the buffer: no answer at all.
-    return FLink->DevRead3(s) >= count;
-}
+bool TZqRtcDs13xx::ReadRegisters(int index, int count) { return I2cReadRegisters(FLink, kClockRead, index, count); }
 
 bool TZqRtcDs13xx::WriteRegisters(int index, const QByteArray &bytes)
 {
-    if (!FLink || FLink->DevBuffer.size() < bytes.size())
-        return false;
-    FLink->DevBuffer.replace(0, bytes.size(), bytes);
-    TUsbCtrlSet s;
-    s.bRequest = arI2CWrite;
-    s.wValue = kClockWrite;
-    s.wIndex = std::uint16_t(index);
-    s.wLength = std::uint16_t(bytes.size());
-    return FLink->DevWrite2(s);
+    return I2cWriteRegisters(FLink, kClockWrite, index, bytes);
 }
