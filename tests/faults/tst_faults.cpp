@@ -108,6 +108,13 @@ void add24Rows(QList<Operation> &ops)
                              setUp(r);
                              r.e24.WriteEEPROM(pattern(40, 9), r.e24.BufferSize() - 44);
                          }};
+        // Blocks of 16 across a 256-byte block boundary (at the chip's end on a 24C02).
+        ops << Operation{QStringLiteral("%1 fast read").arg(name), only24(type), true, 1, [setUp](Rig &r) {
+                             setUp(r);
+                             r.e24.SetBlockSize(16);
+                             const int size = r.e24.BufferSize();
+                             r.e24.ReadEEPROM(size > 256 ? 256 - 40 : size - 96, 96);
+                         }};
         ops << Operation{QStringLiteral("%1 erase").arg(name), only24(type), false, 1, [setUp](Rig &r) {
                              setUp(r);
                              r.e24.WriteEEPROM(QByteArray(), 0);
