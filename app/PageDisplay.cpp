@@ -4,6 +4,7 @@
 #include "Cp1250.h"
 #include "DeviceGuard.h"
 #include "GlcdPicture.h"
+#include "GlcdTextFields.h"
 #include "Pictures.h"
 #include "ZqFormSR.h"
 #include "ZqSSD1306OLED.h"
@@ -218,48 +219,26 @@ void TPageDisplay::Button1Click()
     }
 }
 
-int TPageDisplay::FieldValue(const QLineEdit *field, int def)
-{
-    bool ok = false;
-    const int value = field->text().toInt(&ok);
-    return ok ? value : def;
-}
-
 void TPageDisplay::AdvGlowButton5Click()
 {
     TDeviceGuard::THold hold = BeginWork();
     TZqGLCDDriver *display = SelectedDisplay();
     if (!hold || !display)
         return;
-    auto colour = [](QLineEdit *field) {
-        const int value = FieldValue(field, -9999);
-        if (value == 0 || value == 1)
-            return value;
-        field->setText(QStringLiteral("0"));
-        return 0;
-    };
-    auto position = [](QLineEdit *field) {
-        const int value = FieldValue(field, -9999);
-        if (value != -9999)
-            return value;
-        field->setText(QStringLiteral("0"));
-        return 0;
-    };
-    const int bk = colour(edBackColor);
-    const int cl = colour(edTextColor);
-    const int x = position(edX);
-    const int y = position(edY);
-    int size = FieldValue(edSize, -1);
-    if (size < 1 || size > 4) {
-        edSize->setText(QStringLiteral("1"));
-        size = 1;
-    }
+    const TGlcdTextFields f =
+        ParseGlcdTextFields(edBackColor->text(), edTextColor->text(), edX->text(), edY->text(), edSize->text());
+    const std::pair<QLineEdit *, bool> resets[] = {{edBackColor, f.BackReset}, {edTextColor, f.ColourReset},
+                                                   {edX, f.XReset},           {edY, f.YReset},
+                                                   {edSize, f.SizeReset}};
+    for (auto [field, reset] : resets)
+        if (reset)
+            field->setText(field == edSize ? QStringLiteral("1") : QStringLiteral("0"));
     const QByteArray text = Cp1250::Encode(edText->text());
     // The COG is drawn in its one colour whatever the fields say.
     if (display == FOled.data())
-        display->glcd_puts(x, y, text, std::uint8_t(size), std::uint8_t(cl), std::uint8_t(bk));
+        display->glcd_puts(f.X, f.Y, text, std::uint8_t(f.Size), std::uint8_t(f.Colour), std::uint8_t(f.Back));
     else
-        display->glcd_puts(x, y, text, std::uint8_t(size), 1, 0);
+        display->glcd_puts(f.X, f.Y, text, std::uint8_t(f.Size), 1, 0);
     display->glcd_display();
 }
 

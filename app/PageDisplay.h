@@ -78,8 +78,6 @@ private:
     void CheckBox3Click();
     void Timer2Timer();
     TZqGLCDDriver *SelectedDisplay() const;
-    // The field's integer, or def when it holds none.
-    static int FieldValue(const QLineEdit *field, int def);
     void RunOledDemo();
     void RunCogDemo();
     void RunDemo(TZqGLCDDriver *display, bool oled);

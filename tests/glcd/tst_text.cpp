@@ -2,6 +2,7 @@
 // background, alignment and the cursor.
 #include "Cp1250.h"
 #include "Font5x7.h"
+#include "GlcdTextFields.h"
 #include "GlcdFixtures.h"
 
 #include <QSet>
@@ -25,6 +26,57 @@ class TestText : public QObject {
     Q_OBJECT
 
 private slots:
+    // The page's text fields as typed: what is drawn and which fields fall back.
+    void textFields_data()
+    {
+        QTest::addColumn<QStringList>("typed"); // back, colour, x, y, size
+        QTest::addColumn<QList<int>>("values");
+        QTest::addColumn<QList<bool>>("resets");
+        const QList<bool> none{false, false, false, false, false};
+        QTest::newRow("plain") << QStringList{"1", "0", "10", "20", "2"} << QList<int>{1, 0, 10, 20, 2} << none;
+        QTest::newRow("edges") << QStringList{"0", "1", "-5", "63", "4"} << QList<int>{0, 1, -5, 63, 4} << none;
+        QTest::newRow("colours out of range")
+            << QStringList{"2", "-1", "0", "0", "1"} << QList<int>{0, 0, 0, 0, 1}
+            << QList<bool>{true, true, false, false, false};
+        QTest::newRow("size 0") << QStringList{"0", "0", "0", "0", "0"} << QList<int>{0, 0, 0, 0, 1}
+                                << QList<bool>{false, false, false, false, true};
+        QTest::newRow("size 5") << QStringList{"0", "0", "0", "0", "5"} << QList<int>{0, 0, 0, 0, 1}
+                                << QList<bool>{false, false, false, false, true};
+        QTest::newRow("not numbers") << QStringList{"", "x", "1e3", "0x10", " "} << QList<int>{0, 0, 0, 0, 1}
+                                     << QList<bool>{true, true, true, true, true};
+        QTest::newRow("beyond int") << QStringList{"0", "0", "2147483648", "-2147483649", "1"}
+                                    << QList<int>{0, 0, 0, 0, 1} << QList<bool>{false, false, true, true, false};
+        QTest::newRow("the old sentinel is a place")
+            << QStringList{"0", "0", "-9999", "2147483647", "1"} << QList<int>{0, 0, -9999, 2147483647, 1} << none;
+    }
+    void textFields()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(QList<int>, values);
+        QFETCH(QList<bool>, resets);
+        const TGlcdTextFields f = ParseGlcdTextFields(typed[0], typed[1], typed[2], typed[3], typed[4]);
+        QCOMPARE((QList<int>{f.Back, f.Colour, f.X, f.Y, f.Size}), values);
+        QCOMPARE((QList<bool>{f.BackReset, f.ColourReset, f.XReset, f.YReset, f.SizeReset}), resets);
+    }
+    // Text placed anywhere an int reaches draws only what lands on the glass.
+    void textFarOff_data()
+    {
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("y");
+        QTest::newRow("far right") << INT_MAX << 0;
+        QTest::newRow("far left") << INT_MIN << 0;
+        QTest::newRow("far down") << 0 << INT_MAX;
+        QTest::newRow("far up") << 0 << INT_MIN;
+    }
+    void textFarOff()
+    {
+        QFETCH(int, x);
+        QFETCH(int, y);
+        DrawBench d;
+        const QByteArray before = d.canvas.buffer();
+        d.canvas.glcd_puts(x, y, QByteArray("Brindle Brindle"), 4, 1, 0);
+        QCOMPARE(d.canvas.buffer(), before);
+    }
     // The rows the font must carry byte for byte.
     void fixedGlyphRows_data()
     {
