@@ -337,6 +337,10 @@ void TZqGLCDBase::mDelay(int msec)
     QCoreApplication::processEvents();
     if (msec <= 0)
         return;
+    if (FWait) {
+        FWait(msec);
+        return;
+    }
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);

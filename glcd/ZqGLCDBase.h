@@ -10,6 +10,7 @@
 #include "GlcdPicture.h"
 
 #include <QByteArray>
+#include <functional>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -77,6 +78,9 @@ public:
     // Waits msec milliseconds in an event loop, so the window stays alive
     // without a busy core; pending events run at least once, also for 0.
     void mDelay(int msec);
+    // Replaces mDelay's timed wait (a test moves a virtual clock instead);
+    // pending events still run.
+    void SetWait(std::function<void(int msec)> wait) { FWait = std::move(wait); }
 
     // Text in the built-in font (Font5x7.h); strings are one byte per glyph.
     void glcd_drawChar(int x, int y, std::uint8_t c, std::uint8_t color, std::uint8_t bg, std::uint8_t size);
@@ -114,4 +118,5 @@ private:
     int FDisplayWidth = 128;
     int FDisplayHeight = 64;
     QPointer<TZqLibUSB> FZqLibUSB;
+    std::function<void(int)> FWait;
 };

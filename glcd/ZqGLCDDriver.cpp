@@ -31,6 +31,18 @@ bool TZqGLCDDriver::LinkStillConnected(bool readyForInit)
     return false;
 }
 
+bool TZqGLCDDriver::Sent(bool ok)
+{
+    if (ok)
+        return true;
+    const bool wasInitialized = FInitialized;
+    FInitialized = false;
+    FBInitProcedure = true;
+    if (wasInitialized)
+        DoInitialized();
+    return false;
+}
+
 bool TZqGLCDDriver::BeginInit()
 {
     if (!ZqLibUSB() || !ZqLibUSB()->Connected())

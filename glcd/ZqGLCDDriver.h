@@ -3,7 +3,8 @@
 // initialised over a link that was still connected at the last look, and the
 // two gates every request passes. A gate that finds the link gone drops the
 // driver to not initialised and says so through OnInitialized; nothing is
-// sent. Transfer results are not examined.
+// sent. A transfer that fails does the same, so a frame or an init that did
+// not reach the glass is never reported as done.
 #include "ZqGLCDBase.h"
 
 #include <functional>
@@ -30,6 +31,9 @@ protected:
     bool BeginInit();
     void EndInit();
     void DoInitialized();
+    // ok as a transfer returned it; a failed one drops the driver as a lost
+    // link does (ready for the next initialisation's commands).
+    bool Sent(bool ok);
 
 private:
     bool LinkStillConnected(bool readyForInit);

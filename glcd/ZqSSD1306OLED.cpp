@@ -77,8 +77,7 @@ bool TZqSSD1306OLED::ssd1306_cmd(std::uint8_t b)
 {
     if (!CommandGate())
         return false;
-    ZqLibUSB()->DevWrite(arI2CCommand, kDeviceAddress, b << 8 | kCommandControl, kCommandLength);
-    return true;
+    return Sent(ZqLibUSB()->DevWrite(arI2CCommand, kDeviceAddress, b << 8 | kCommandControl, kCommandLength));
 }
 
 // The clock request is device-to-host: its two reply bytes land at the start
@@ -87,7 +86,8 @@ bool TZqSSD1306OLED::ssd1306_init(std::uint8_t vcc, std::uint8_t refresh, std::u
 {
     if (!BeginInit())
         return false;
-    ZqLibUSB()->DevRead(arI2CBitrate, I2C_BitrateKhz() & 0xFFFF, 0, kCommandLength);
+    if (!Sent(ZqLibUSB()->DevRead(arI2CBitrate, I2C_BitrateKhz() & 0xFFFF, 0, kCommandLength)))
+        return false;
     for (const InitByte &step : kInitSequence)
         if (!ssd1306_cmd(SequenceByte(step, vcc == 1, refresh)))
             return false;
@@ -101,7 +101,7 @@ bool TZqSSD1306OLED::ssd1306_init(std::uint8_t vcc, std::uint8_t refresh, std::u
 void TZqSSD1306OLED::glcd_display()
 {
     if (FrameGate())
-        ZqLibUSB()->DevWrite(arI2CWrite, kDeviceAddress, kDataControl, kFrameBytes);
+        Sent(ZqLibUSB()->DevWrite(arI2CWrite, kDeviceAddress, kDataControl, kFrameBytes));
 }
 
 // Contrast control: 0x81, then the level, all 8 bits.

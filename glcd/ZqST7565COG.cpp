@@ -46,34 +46,30 @@ bool TZqST7565COG::st7565_spi_begin()
 {
     if (!CommandGate())
         return false;
-    ZqLibUSB()->DevWrite(arSpiOpen, SPI_SCK() & 0x7F, 0, 1);
-    return true;
+    return Sent(ZqLibUSB()->DevWrite(arSpiOpen, SPI_SCK() & 0x7F, 0, 1));
 }
 
 bool TZqST7565COG::st7565_spi_end()
 {
     if (!CommandGate())
         return false;
-    ZqLibUSB()->DevWrite(arSpiClose, 0, 0, 1);
-    return true;
+    return Sent(ZqLibUSB()->DevWrite(arSpiClose, 0, 0, 1));
 }
 
 bool TZqST7565COG::st7565_cmd(std::uint8_t b)
 {
     if (!CommandGate())
         return false;
-    ZqLibUSB()->DevWrite(arDataCommand, kLineCommand, 0, 1);
-    ZqLibUSB()->DevWrite(arSpiWriteByte, b, 0, 1);
-    return true;
+    return Sent(ZqLibUSB()->DevWrite(arDataCommand, kLineCommand, 0, 1)) &&
+           Sent(ZqLibUSB()->DevWrite(arSpiWriteByte, b, 0, 1));
 }
 
 bool TZqST7565COG::st7565_data(int offset, std::uint16_t count)
 {
     if (!FrameGate())
         return false;
-    ZqLibUSB()->DevWrite(arDataCommand, kLineData, 0, 1);
-    ZqLibUSB()->DevWriteOffset(arSpiWriteBlock, 1, 0, count, offset);
-    return true;
+    return Sent(ZqLibUSB()->DevWrite(arDataCommand, kLineData, 0, 1)) &&
+           Sent(ZqLibUSB()->DevWriteOffset(arSpiWriteBlock, 1, 0, count, offset));
 }
 
 // The lines are opened here and again by the contrast and the frame, and
