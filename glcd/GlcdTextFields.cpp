@@ -21,12 +21,14 @@ TGlcdTextFields ParseGlcdTextFields(const QString &back, const QString &colour, 
 {
     TGlcdTextFields f;
     const auto bit = [](int v) { return v == 0 || v == 1; };
-    const auto any = [](int) { return true; };
+    // A typed -9999 is the same as no number: the field has always used it as
+    // the "unparsable" mark, so it resets like one.
+    const auto position = [](int v) { return v != -9999; };
     const auto scale = [](int v) { return v >= 1 && v <= 4; };
     Take(back, bit, 0, f.Back, f.BackReset);
     Take(colour, bit, 0, f.Colour, f.ColourReset);
-    Take(x, any, 0, f.X, f.XReset);
-    Take(y, any, 0, f.Y, f.YReset);
+    Take(x, position, 0, f.X, f.XReset);
+    Take(y, position, 0, f.Y, f.YReset);
     Take(size, scale, 1, f.Size, f.SizeReset);
     return f;
 }

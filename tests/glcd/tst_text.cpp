@@ -46,8 +46,11 @@ private slots:
                                      << QList<bool>{true, true, true, true, true};
         QTest::newRow("beyond int") << QStringList{"0", "0", "2147483648", "-2147483649", "1"}
                                     << QList<int>{0, 0, 0, 0, 1} << QList<bool>{false, false, true, true, false};
-        QTest::newRow("the old sentinel is a place")
-            << QStringList{"0", "0", "-9999", "2147483647", "1"} << QList<int>{0, 0, -9999, 2147483647, 1} << none;
+        QTest::newRow("typed -9999 counts as no number")
+            << QStringList{"0", "0", "-9999", "2147483647", "1"} << QList<int>{0, 0, 0, 2147483647, 1}
+            << QList<bool>{false, false, true, false, false};
+        QTest::newRow("one past the mark is a place")
+            << QStringList{"0", "0", "-9998", "-10000", "1"} << QList<int>{0, 0, -9998, -10000, 1} << none;
     }
     void textFields()
     {
