@@ -167,6 +167,21 @@ QString SmallerChipNote(const QByteArray &dump, const QList<QPair<int, QString>>
     return QString();
 }
 
+QString ReadStatus(const TZqEEPROMBase &engine, int bytes, int start, const QList<QPair<int, QString>> &smaller)
+{
+    const QString problem = engine.LastReadProblem();
+    if (bytes <= 0)
+        return problem.isEmpty() ? QStringLiteral("nothing read") : problem + QStringLiteral(": nothing read");
+    const QByteArray read = engine.EEPROM_BUF().left(bytes);
+    QStringList parts{QStringLiteral("%1 bytes read, ").arg(bytes) + Crc32Text(read)};
+    if (!problem.isEmpty())
+        parts << QStringLiteral("then ") + problem;
+    else if (start == 0 && bytes == engine.BufferSize())
+        parts << SmallerChipNote(read, smaller);
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral("; "));
+}
+
 ChipImage SwapWordBytes(const ChipImage &image)
 {
     ChipImage swapped;
@@ -228,6 +243,11 @@ TProtectedOutcome ProtectedWriteImage(TZqEEPROMBase &engine, const ChipImage &im
     const QString counts = QStringLiteral("%1 %3 written, %2 skipped").arg(written.written).arg(written.skipped).arg(unitName);
     if (!written.ok) {
         outcome.message = written.message + QStringLiteral(" (") + counts + QStringLiteral(")");
+        return outcome;
+    }
+    if (!how.verify) {
+        outcome.ok = true;
+        outcome.message = counts + QStringLiteral(", not verified");
         return outcome;
     }
     const QByteArray after = ReadWholeChip(engine, error);

@@ -54,6 +54,11 @@ TUnitWrite WriteWhatDiffers(TZqEEPROMBase &engine, const QByteArray &chip, const
 // (smaller sizes only are looked at). Empty when nothing is suspicious.
 QString SmallerChipNote(const QByteArray &dump, const QList<QPair<int, QString>> &names);
 
+// The status after a read of bytes from start: the CRC-32 of what was read,
+// for a whole-chip read the smaller-chip note (see SmallerChipNote), and the
+// engine's reason when a chip did not answer.
+QString ReadStatus(const TZqEEPROMBase &engine, int bytes, int start, const QList<QPair<int, QString>> &smaller);
+
 // The image with the two bytes of every word swapped matches chip.
 bool LooksByteSwapped(const QByteArray &chip, const ChipImage &image);
 ChipImage SwapWordBytes(const ChipImage &image);
@@ -69,6 +74,8 @@ struct TProtectedWrite {
     QString chipName;
     QString backupFolder;
     QDateTime now;
+    // Read the chip back and compare after writing.
+    bool verify = true;
     // Shown the summary; false cancels.
     std::function<bool(const QString &summary)> confirm;
 };
