@@ -1,5 +1,6 @@
 #include "ImageFileBox.h"
 
+#include "ChipGuard.h"
 #include "EepromImage.h"
 #include "ImageFile.h"
 
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 
 namespace {
@@ -18,6 +20,12 @@ QString DialogChooser(QWidget *parent, bool forSaving)
 {
     return forSaving ? QFileDialog::getSaveFileName(parent, QStringLiteral("Zapisz obraz pamięci"), QString(), kFilter)
                      : QFileDialog::getOpenFileName(parent, QStringLiteral("Otwórz obraz pamięci"), QString(), kFilter);
+}
+
+bool DialogConfirm(QWidget *parent, const QString &text)
+{
+    return QMessageBox::question(parent, QStringLiteral("Zmiana zawartości pamięci"), text,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 QPushButton *Button(const QString &caption, const QString &tip, const char *name, QWidget *parent)
@@ -33,6 +41,18 @@ TImageFileBox::TFileChooser &TImageFileBox::FileChooser()
 {
     static TFileChooser chooser = DialogChooser;
     return chooser;
+}
+
+TImageFileBox::TConfirm &TImageFileBox::Confirmer()
+{
+    static TConfirm confirm = DialogConfirm;
+    return confirm;
+}
+
+QString &TImageFileBox::BackupFolder()
+{
+    static QString folder;
+    return folder;
 }
 
 TImageFileBox::TImageFileBox(std::function<TDeviceGuard::THold()> beginWork, std::function<QByteArray()> chipName,
@@ -124,20 +144,50 @@ bool TImageFileBox::LoadChosen(ChipImage &image)
     return true;
 }
 
+void TImageFileBox::ShowRead(int bytes)
+{
+    if (!FEngine)
+        return;
+    const int start = bytes > 0 ? int(FEngine->LastRead().segments().constFirst().address) : 0;
+    Report(ReadStatus(*FEngine, bytes, start, FSmallerTypes));
+}
+
+void TImageFileBox::WriteProtected(const ChipImage &image)
+{
+    if (!FEngine)
+        return;
+    TProtectedWrite how;
+    how.chipName = QString::fromLatin1(FChipName()).section(QLatin1Char(' '), 0, 0).toUpper();
+    how.backupFolder = BackupFolder().isEmpty() ? DefaultBackupFolder() : BackupFolder();
+    how.now = QDateTime::currentDateTime();
+    how.verify = cbVerifyAfterWrite->isChecked();
+    how.confirm = [this](const QString &summary) { return Confirmer()(this, summary); };
+    Report(ProtectedWriteImage(*FEngine, image, how).message);
+}
+
+// The write always reads back and compares: only what differs is written,
+// so the comparison is what proves the rest.
 void TImageFileBox::WriteClick()
 {
     const TDeviceGuard::THold hold = FBeginWork();
     ChipImage image;
     if (hold && FEngine && LoadChosen(image))
-        Report(WriteImageToChip(*FEngine, image, cbVerifyAfterWrite->isChecked()).message);
+        WriteProtected(image);
 }
 
 void TImageFileBox::VerifyClick()
 {
     const TDeviceGuard::THold hold = FBeginWork();
     ChipImage image;
-    if (hold && FEngine && LoadChosen(image))
-        Report(VerifyChip(*FEngine, image).message);
+    if (!hold || !FEngine || !LoadChosen(image))
+        return;
+    bool swapped = false;
+    const TImageOutcome outcome =
+        VerifyWithSwapCheck(*FEngine, image, FWordSwapCheck && FWordSwapCheck(), &swapped);
+    Report(outcome.message);
+    if (swapped && Confirmer()(this, outcome.message + QStringLiteral(".\nWrite the file to the chip with the bytes of "
+                                                                      "every word swapped?")))
+        WriteProtected(SwapWordBytes(image));
 }
 
 void TImageFileBox::BlankClick()

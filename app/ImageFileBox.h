@@ -22,6 +22,12 @@ public:
     // Tests put their own in place of the file dialog.
     using TFileChooser = std::function<QString(QWidget *parent, bool forSaving)>;
     static TFileChooser &FileChooser();
+    // Asks the user to go on (the change summary, an offer); false: do not.
+    // Tests answer in place of the message box.
+    using TConfirm = std::function<bool(QWidget *parent, const QString &text)>;
+    static TConfirm &Confirmer();
+    // Where backups go; empty: the user's data folder.
+    static QString &BackupFolder();
 
     TImageFileBox(std::function<TDeviceGuard::THold()> beginWork, std::function<QByteArray()> chipName,
                   QWidget *parent);
@@ -29,6 +35,16 @@ public:
     void SetEngine(TZqEEPROMBase *engine) { FEngine = engine; }
     QList<QWidget *> Buttons() const;
     QString StatusText() const;
+    // Chip sizes below the chosen type, for the note after a whole-chip read.
+    void SetSmallerTypes(const QList<QPair<int, QString>> &types) { FSmallerTypes = types; }
+    // A 93Cxx in 16-bit organisation: a failed verify looks for swapped bytes.
+    void SetWordSwapCheck(std::function<bool()> check) { FWordSwapCheck = std::move(check); }
+    // The status after the engine's read of bytes (CRC-32, notes, or why
+    // nothing was read).
+    void ShowRead(int bytes);
+    // Backs the chip up, shows what would change, writes only what differs
+    // after the user agrees. Call with the page's hold.
+    void WriteProtected(const ChipImage &image);
 
     QPushButton *btnSaveFile;
     QPushButton *btnWriteFile;
@@ -52,4 +68,6 @@ private:
     std::function<TDeviceGuard::THold()> FBeginWork;
     std::function<QByteArray()> FChipName;
     QPointer<TZqEEPROMBase> FEngine;
+    QList<QPair<int, QString>> FSmallerTypes;
+    std::function<bool()> FWordSwapCheck;
 };

@@ -61,6 +61,7 @@ TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
     ImageFileBox1 =
         new TImageFileBox([this] { return BeginWork(); },
                           [this] { return ComboBox3->currentText().section(QLatin1Char(' '), 0, 0).toLatin1(); }, this);
+    ImageFileBox1->SetSmallerTypes({{256, "24C02"}, {512, "24C04"}, {1024, "24C08"}});
     grid->addWidget(ImageFileBox1, 3, 0, 1, 4);
     auto *viewHead = new QHBoxLayout;
     viewHead->addWidget(new QLabel(QStringLiteral("Dane z pamięci EEPROM "), this));
@@ -239,6 +240,9 @@ void TPage24Cxx::ZqEEPROM24Cxx1ActionEnd(QObject *, TEepromAction EepromAction, 
     case eaRead:
         Label13->setText(QStringLiteral("Ilość bajtów odczytanych: ") + count +
                          (std::exchange(FFallbackToTell, false) ? kFallbackNote : QString()));
+        ImageFileBox1->ShowRead(bytes);
+        if (bytes == 0 && FEngine && !FEngine->LastReadProblem().isEmpty())
+            RestartLines(ZqHexView1, FEngine->LastReadProblem());
         break;
     case eaWrite:
         Label14->setText(QStringLiteral("Ilość bajtów zapisanych: ") + count);

@@ -59,6 +59,8 @@ TPage93Cxx::TPage93Cxx(QWidget *parent) : TDevicePage(parent)
                                               .toLatin1();
                                       },
                                       this);
+    ImageFileBox1->SetSmallerTypes({{128, "93C46"}, {256, "93C56"}, {512, "93C66"}, {1024, "93C76"}});
+    ImageFileBox1->SetWordSwapCheck([this] { return Organisation16(); });
     grid->addWidget(ImageFileBox1, 3, 0, 1, 4);
     auto *viewHead = new QHBoxLayout;
     viewHead->addWidget(prg1, 1);
@@ -225,6 +227,10 @@ void TPage93Cxx::ZqEEPROM93Cxx1Progress(QObject *, TEepromAction EepromAction, i
 
 void TPage93Cxx::ZqEEPROM93Cxx1ActionEnd(QObject *, TEepromAction EepromAction, int bytes)
 {
-    if (EepromAction == eaRead)
-        lb93cBajtyOdczytane->setText(QString::number(bytes));
+    if (EepromAction != eaRead)
+        return;
+    lb93cBajtyOdczytane->setText(QString::number(bytes));
+    ImageFileBox1->ShowRead(bytes);
+    if (bytes == 0 && FEngine && !FEngine->LastReadProblem().isEmpty())
+        RestartLines(ZqHexView2, FEngine->LastReadProblem());
 }

@@ -16,19 +16,6 @@ TImageOutcome Failure(const QString &message)
 
 const QString kNotReady = QStringLiteral("no adapter, or another operation runs: nothing done");
 
-// The whole chip, or an empty array and a message when the read fell short.
-QByteArray ReadWholeChip(TZqEEPROMBase &engine, QString &error)
-{
-    const int size = engine.BufferSize();
-    engine.ReadChip();
-    const int got = engine.LastActionBytes();
-    if (got < size) {
-        error = QStringLiteral("the read stopped after %1 of %2 bytes: nothing compared").arg(got).arg(size);
-        return {};
-    }
-    return engine.EEPROM_BUF().left(size);
-}
-
 QString TooLarge(const ChipImage &image, int chipBytes)
 {
     return QStringLiteral("the image needs %1 bytes, the chip holds %2 bytes: nothing written")
@@ -36,6 +23,22 @@ QString TooLarge(const ChipImage &image, int chipBytes)
         .arg(chipBytes);
 }
 } // namespace
+
+QByteArray ReadWholeChip(TZqEEPROMBase &engine, QString &error)
+{
+    const int size = engine.BufferSize();
+    engine.ReadChip();
+    const int got = engine.LastActionBytes();
+    if (got < size && !engine.LastReadProblem().isEmpty()) {
+        error = engine.LastReadProblem() + QStringLiteral(": nothing compared");
+        return {};
+    }
+    if (got < size) {
+        error = QStringLiteral("the read stopped after %1 of %2 bytes: nothing compared").arg(got).arg(size);
+        return {};
+    }
+    return engine.EEPROM_BUF().left(size);
+}
 
 TImageOutcome CompareWithImage(const QByteArray &chip, const ChipImage &image)
 {

@@ -19,6 +19,10 @@ struct TImageOutcome {
 };
 
 // The image's present bytes against chip (the chip's bytes from address 0).
+// The whole chip, or an empty array and the reason when the read fell short
+// (the engine's own, such as "no device at A8", where it gave one).
+QByteArray ReadWholeChip(TZqEEPROMBase &engine, QString &error);
+
 TImageOutcome CompareWithImage(const QByteArray &chip, const ChipImage &image);
 TImageOutcome CheckBlank(const QByteArray &chip);
 

@@ -90,6 +90,7 @@ void TZqEEPROM24Cxx::ReadEEPROM(int address, int bytes)
         return;
     const qint64 wanted = qint64(address) + qMax(bytes, 0);
     const int end = address < 0 ? address : int(qMin<qint64>(wanted, FEEMBytes));
+    SetReadProblem(QString());
     DoActionEnd(eaRead, ClockTaken() ? ReadRange(address, end) : 0, address);
 }
 
@@ -127,11 +128,19 @@ int TZqEEPROM24Cxx::ReadChunk(const TReadSpan &span, int a, int n)
     return got;
 }
 
-// One request per byte; the first that brings no byte ends the chunk.
+// One request per byte; the first that brings no byte ends the chunk. A
+// request the adapter carried out with no byte is a device byte nobody
+// acknowledged: the bus would give FF for each, which is no chip's content.
 int TZqEEPROM24Cxx::ReadBytewise(const TReadSpan &span, int a, int n)
 {
     int got = 0;
-    for (; got < n && FZqLibUSB && RequestRead(a + got, 1) >= 1; ++got) {
+    for (; got < n && FZqLibUSB; ++got) {
+        const int answer = RequestRead(a + got, 1);
+        if (answer == 0)
+            SetReadProblem(QStringLiteral("no device at ") +
+                           QStringLiteral("%1").arg(DeviceByte(a + got), 2, 16, QLatin1Char('0')).toUpper());
+        if (answer < 1)
+            break;
         FEEPROM_BUF[a + got - span.address] = FZqLibUSB->DevBuffer[0];
         DoProgress(eaRead, ProgressPercent(a + got + 1, span.end));
         QCoreApplication::processEvents();

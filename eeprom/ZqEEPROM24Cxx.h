@@ -73,6 +73,7 @@ public:
     void WriteEEPROM(const QByteArray &data, int addr);
     void ReadChip() override;
     void WriteBytes(const QByteArray &data, int byteAddress) override;
+    int WriteUnitBytes() const override { return FPageWrite; }
 
     // The device byte for memory address a (bits 7..0 of wValue).
     std::uint16_t DeviceByte(int a) const;

@@ -120,7 +120,20 @@ std::uint16_t TZqEEPROM93Cxx::ReplyData(TEepromOrganisation org) const
 
 // The dummy 0 a chip puts out after a READ's address; MISO's pull-up reads 1
 // where no chip answers.
-bool TZqEEPROM93Cxx::DummyZero() { return Shift(0, 1, 2) && !(FZqLibUSB->DevBuffer[1] & 1); }
+const QString TZqEEPROM93Cxx::NoChipAnswered =
+    QStringLiteral("no chip answered: check the wiring, the type and ORG");
+
+// DO idles high through its pull-up: a 1 where the dummy 0 belongs means no
+// chip took the READ (absent, wrong address length, wrong organisation).
+bool TZqEEPROM93Cxx::DummyZero()
+{
+    if (!Shift(0, 1, 2))
+        return false;
+    if (!(FZqLibUSB->DevBuffer[1] & 1))
+        return true;
+    SetReadProblem(NoChipAnswered);
+    return false;
+}
 
 // READ, the dummy 0 the chip puts out before the data, then the data.
 bool TZqEEPROM93Cxx::ReadCellAt(TEepromOrganisation org, int a, std::uint16_t &value)
@@ -211,6 +224,7 @@ int TZqEEPROM93Cxx::ReadRange(TEepromOrganisation org, int address, int end)
 {
     const bool sequential = FSequentialRead;
     int stored = 0;
+    SetReadProblem(QString());
     const bool ready = OpenMicrowire() && SelectChip();
     for (int j = address; ready && j < end; ++j) {
         std::uint16_t value = 0;

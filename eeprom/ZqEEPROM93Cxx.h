@@ -65,6 +65,8 @@ public:
     // In 16-bit organisation byte 2w is the high, 2w+1 the low byte of word
     // w; a word only half covered keeps its other half from the chip.
     void WriteBytes(const QByteArray &data, int byteAddress) override;
+    int WriteUnitBytes() const override { return FEepromOrganisation == eo16_bit ? 2 : 1; }
+    static const QString NoChipAnswered;
     // WRAL in the 16-bit or the 8-bit form, whatever the organisation.
     void WriteAllEEPROMWords(std::uint16_t data);
     void WriteAllEEPROMBytes(std::uint8_t data);

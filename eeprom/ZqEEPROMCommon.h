@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <functional>
 
 enum TEepromAction {
@@ -56,6 +57,11 @@ public:
     int LastActionBytes() const { return FLastActionBytes; }
     // The bytes of the last read that brought any, at their byte addresses.
     const ChipImage &LastRead() const { return FLastRead; }
+    // Why the last read stopped when no chip answered ("no device at A8"),
+    // empty when one did; a read that found nobody shows no dump.
+    QString LastReadProblem() const { return FLastReadProblem; }
+    // Bytes that are written together: a 24Cxx write page, a 93Cxx word.
+    virtual int WriteUnitBytes() const = 0;
     // Reads the whole chip into EEPROM_BUF, bytes as the hex view shows them.
     virtual void ReadChip() = 0;
     // Writes data as plain bytes from byte address byteAddress on, up to the
@@ -80,6 +86,7 @@ protected:
     void DoActionEnd(TEepromAction action, int bytes, int start);
     // Sets size and geometry from the stored chip type.
     virtual void ApplyType() = 0;
+    void SetReadProblem(const QString &problem) { FLastReadProblem = problem; }
 
     TOBuf FEEPROM_BUF;
     QPointer<TZqLibUSB> FZqLibUSB;
@@ -91,4 +98,5 @@ private:
     TWait FWait;
     int FLastActionBytes = 0;
     ChipImage FLastRead;
+    QString FLastReadProblem;
 };

@@ -1,5 +1,6 @@
 // The chip image group of both EEPROM pages, driven by clicks on the main
 // window over the virtual adapter, with the file dialog answered by the test.
+#include "ChipGuard.h"
 #include "DeviceGuard.h"
 #include "Eeprom24Cxx.h"
 #include "Eeprom93Cxx.h"
@@ -9,12 +10,16 @@
 #include "Page93Cxx.h"
 #include "Simulator.h"
 #include "TForm1.h"
+#include "ZqEEPROM93Cxx.h"
+#include "ZqHexView.h"
 #include "ZqLibUSB.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStandardPaths>
+#include <QTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -30,18 +35,21 @@ QByteArray pattern(int n, int seed)
 }
 
 // The window on a simulator whose chips are the chosen ones, on real time
-// (the engines wait out write cycles); the dialog returns the next path.
+// (the engines wait out write cycles); the dialog returns the next path,
+// the confirmation answers answer and keeps what it was asked, backups go
+// to a folder of the test's own.
 struct Bench {
-    Bench(const QString &kind, int type, bool org16) : family24(kind == "24")
+    Bench(const QString &kind, int type, bool org16, bool present = true) : family24(kind == "24")
     {
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        QStandardPaths::setTestModeEnabled(true);
         BusPopulation p;
         p.eeprom24Pins = 0b100;
         if (family24) {
-            p.eeprom24 = Eeprom24Type(type);
+            p.eeprom24 = present ? std::optional(Eeprom24Type(type)) : std::nullopt;
             p.pcf8583 = false; // at A2, inside a 24C16's block addresses
         } else {
-            p.eeprom93 = Eeprom93Type(type);
+            p.eeprom93 = present ? std::optional(Eeprom93Type(type)) : std::nullopt;
             p.organisation = org16 ? Organisation::Word16 : Organisation::Byte8;
         }
         simulator = std::make_unique<Simulator>(p, nullptr);
@@ -54,10 +62,17 @@ struct Bench {
             form->TabSheet2->SetOrganisation16(org16);
         }
         TImageFileBox::FileChooser() = [this](QWidget *, bool) { return nextPath; };
+        TImageFileBox::Confirmer() = [this](QWidget *, const QString &text) {
+            asked << text;
+            return answer;
+        };
+        TImageFileBox::BackupFolder() = files.filePath("backups");
     }
     ~Bench()
     {
         TImageFileBox::FileChooser() = nullptr;
+        TImageFileBox::Confirmer() = nullptr;
+        TImageFileBox::BackupFolder().clear();
         form.reset();
         simulator.reset();
     }
@@ -80,11 +95,23 @@ struct Bench {
     int transfers() const { return int(simulator->adapter()->log().records().size()); }
     static void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
     QString status() { return box()->lbImageStatus->text(); }
+    QTextEdit *view() { return family24 ? static_cast<QTextEdit *>(form->TabSheet1->ZqHexView1)
+                                        : static_cast<QTextEdit *>(form->TabSheet2->ZqHexView2); }
+    QStringList backups() { return QDir(files.filePath("backups")).entryList(QDir::Files); }
+    void writeFile(const QString &name, const QByteArray &bytes)
+    {
+        nextPath = files.filePath(name);
+        QFile file(nextPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
 
     bool family24;
     QTemporaryDir config;
     QTemporaryDir files;
     QString nextPath;
+    QStringList asked;
+    bool answer = true;
     std::unique_ptr<Simulator> simulator;
     std::unique_ptr<TForm1> form;
 };
@@ -132,7 +159,8 @@ private slots:
 
             bench.setMemory(QByteArray(size, char(0xFF)));
             Bench::click(bench.box()->btnWriteFile);
-            QCOMPARE(bench.status(), QStringLiteral("%1 bytes written; verify: all %1 bytes match").arg(size));
+            QVERIFY2(bench.status().endsWith(QStringLiteral("; verify: all %1 bytes match").arg(size)),
+                     qPrintable(bench.status()));
             QCOMPARE(bench.memory(), content);
             Bench::click(bench.box()->btnVerifyFile);
             QCOMPARE(bench.status(), QStringLiteral("verify: all %1 bytes match").arg(size));
@@ -148,13 +176,13 @@ private slots:
         QTest::addColumn<bool>("org16");
         QTest::addColumn<QString>("status");
         QTest::newRow("24c02") << "24" << 0 << true
-                               << "48 bytes written; verify failed: 1 of 48 bytes differ, the first at address 0x0031 "
-                                  "(chip FF, file 6B)";
-        // The 93Cxx engine reads each word back as it writes it.
+                               << "6 pages written, 0 skipped; verify failed: 1 of 48 bytes differ, the first at "
+                                  "address 0x0031 (chip FF, file 6B)";
+        // The 93Cxx engine reads each word back as it writes it: words 0x10..0x17 went in.
         QTest::newRow("93c46 16-bit") << "93" << 0 << true
-                                      << "the write failed at address 0x0030 after 16 of 48 bytes";
+                                      << "the write failed at address 0x0030 (8 words written, 0 skipped)";
         QTest::newRow("93c66 8-bit") << "93" << 2 << false
-                                     << "the write failed at address 0x0031 after 17 of 48 bytes";
+                                     << "the write failed at address 0x0031 (17 words written, 0 skipped)";
     }
     void droppedWriteFailsVerify()
     {
@@ -205,6 +233,100 @@ private slots:
         QCOMPARE(bench.status(), message);
         QCOMPARE(bench.transfers(), before);
         QCOMPARE(bench.memory(), pattern(256, 1));
+    }
+
+    // After a read the status gives the CRC-32 of the bytes, or why nothing
+    // came, and an absent chip leaves its reason in the view, not a dump.
+    void readStatus_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<QString>("status");
+        const QByteArray content = pattern(512, 2);
+        QTest::newRow("24c04") << "24" << true << "512 bytes read, " + Crc32Text(content);
+        QTest::newRow("24c04 absent") << "24" << false << "no device at A8: nothing read";
+        QTest::newRow("93c56 16-bit absent")
+            << "93" << false << TZqEEPROM93Cxx::NoChipAnswered + ": nothing read";
+    }
+    void readStatus()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, present);
+        QFETCH(QString, status);
+        Bench bench(kind, 1, true, present);
+        if (present)
+            bench.setMemory(pattern(512, 2));
+        bench.readWholeChip();
+        QCOMPARE(bench.status(), status);
+        if (!present)
+            QCOMPARE(bench.view()->toPlainText(), status.chopped(int(strlen(": nothing read"))));
+    }
+
+    void smallerChipNoted()
+    {
+        Bench bench("24", 1, true);
+        bench.setMemory(pattern(256, 4).repeated(2));
+        bench.readWholeChip();
+        QVERIFY2(bench.status().endsWith("the contents repeat every 256 bytes: probably a 24C02 (the address wraps)"),
+                 qPrintable(bench.status()));
+    }
+
+    // The user is shown what would change before anything does; a refusal
+    // keeps the chip and its backup, nothing to change asks nothing.
+    void writeAsksFirst_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<QString>("summary");
+        // 7 and 8 lie in two of the engine's 8-byte 24C04 pages.
+        QTest::newRow("24 agreed") << "24" << true << "3 bytes in 3 pages will change, the first at 0x0007, 0x0008, 0x00C8";
+        QTest::newRow("24 refused") << "24" << false << "3 bytes in 3 pages will change";
+        QTest::newRow("93 refused") << "93" << false << "3 bytes in 3 words will change, the first at 0x0007, 0x0008, 0x00C8";
+    }
+    void writeAsksFirst()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, answer);
+        QFETCH(QString, summary);
+        Bench bench(kind, 1, true);
+        const QByteArray before = pattern(kind == "24" ? 512 : 256, 6);
+        bench.setMemory(before);
+        QByteArray wanted = before;
+        for (int a : {7, 8, 200})
+            wanted[a] = char(~wanted[a]);
+        bench.writeFile("new.bin", wanted);
+        bench.answer = answer;
+        Bench::click(bench.box()->btnWriteFile);
+        QCOMPARE(bench.asked.size(), 1);
+        QVERIFY2(bench.asked[0].startsWith(summary), qPrintable(bench.asked[0]));
+        QCOMPARE(bench.memory(), answer ? wanted : before);
+        QCOMPARE(bench.backups().size(), 1);
+        QFile backup(QDir(bench.files.filePath("backups")).filePath(bench.backups()[0]));
+        QVERIFY(backup.open(QIODevice::ReadOnly));
+        QCOMPARE(backup.readAll(), before);
+        QVERIFY(bench.backups()[0].startsWith(kind == "24" ? "24C04-" : "93C56-"));
+
+        bench.asked.clear();
+        bench.writeFile("same.bin", bench.memory());
+        Bench::click(bench.box()->btnWriteFile);
+        QVERIFY(bench.asked.isEmpty());
+        QVERIFY2(bench.status().startsWith("nothing to change"), qPrintable(bench.status()));
+        QCOMPARE(bench.backups().size(), 1);
+    }
+
+    // A 16-bit verify that fails only because the file's words are swapped
+    // says so and offers to write the file swapped.
+    void byteSwappedFileOffered()
+    {
+        Bench bench("93", 0, true);
+        const QByteArray file = pattern(128, 3);
+        bench.writeFile("swapped.bin", file);
+        bench.setMemory(SwapWordBytes(ChipImage::fromBytes(file)).toBytes());
+        bench.answer = false;
+        Bench::click(bench.box()->btnVerifyFile);
+        QVERIFY2(bench.status().endsWith("; the file looks byte-swapped"), qPrintable(bench.status()));
+        QCOMPARE(bench.asked.size(), 1);
+        QVERIFY(bench.asked[0].contains("swapped?"));
     }
 
     void blankCheckAndNothingToSave()

@@ -1,0 +1,258 @@
+#include "ChipGuard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <array>
+
+namespace {
+constexpr int kAddressesShown = 4;
+
+constexpr std::array<quint32, 256> MakeCrcTable()
+{
+    std::array<quint32, 256> table{};
+    for (quint32 n = 0; n < 256; ++n) {
+        quint32 c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+constexpr std::array<quint32, 256> kCrcTable = MakeCrcTable();
+
+QString Address(qint64 a) { return QStringLiteral("0x%1").arg(a, 4, 16, QLatin1Char('0')).toUpper().replace("0X", "0x"); }
+
+// The chip's bytes of unit u with the image's present bytes laid over them.
+QByteArray Merged(const QByteArray &chip, const ChipImage &image, int from, int to)
+{
+    QByteArray bytes = chip.mid(from, to - from);
+    for (int a = from; a < to; ++a)
+        if (image.has(std::uint32_t(a)))
+            bytes[a - from] = char(image.at(std::uint32_t(a)));
+    return bytes;
+}
+
+bool UnitTouched(const ChipImage &image, int from, int to)
+{
+    for (int a = from; a < to; ++a)
+        if (image.has(std::uint32_t(a)))
+            return true;
+    return false;
+}
+
+bool UnitDiffers(const QByteArray &chip, const ChipImage &image, int from, int to)
+{
+    for (int a = from; a < to; ++a)
+        if (image.has(std::uint32_t(a)) && std::uint8_t(chip[a]) != image.at(std::uint32_t(a)))
+            return true;
+    return false;
+}
+
+TProtectedOutcome Stopped(const QString &message)
+{
+    TProtectedOutcome outcome;
+    outcome.message = message;
+    return outcome;
+}
+} // namespace
+
+quint32 Crc32(const QByteArray &bytes)
+{
+    quint32 c = 0xFFFFFFFFu;
+    for (char b : bytes)
+        c = kCrcTable[(c ^ std::uint8_t(b)) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+QString Crc32Text(const QByteArray &bytes)
+{
+    return QStringLiteral("CRC-32 %1").arg(Crc32(bytes), 8, 16, QLatin1Char('0')).toUpper();
+}
+
+QString TChangeSummary::Text(const QString &unitName) const
+{
+    if (nothing())
+        return QStringLiteral("nothing to change: the chip already holds these bytes");
+    QStringList shown;
+    for (qint64 a : firstAddresses)
+        shown << Address(a);
+    return QStringLiteral("%1 bytes in %2 %3 will change, the first at %4%5")
+        .arg(bytes)
+        .arg(units)
+        .arg(unitName, shown.join(QStringLiteral(", ")), bytes > firstAddresses.size() ? QStringLiteral(" …") : QString());
+}
+
+TChangeSummary SummarizeChange(const QByteArray &chip, const ChipImage &image, int unitBytes)
+{
+    TChangeSummary summary;
+    qint64 lastUnit = -1;
+    for (const ChipImage::Segment &segment : image.segments()) {
+        for (int i = 0; i < segment.bytes.size(); ++i) {
+            const qint64 a = qint64(segment.address) + i;
+            if (a >= chip.size() || chip[qsizetype(a)] == segment.bytes[i])
+                continue;
+            if (summary.bytes++ < kAddressesShown)
+                summary.firstAddresses << a;
+            if (a / unitBytes != lastUnit) {
+                lastUnit = a / unitBytes;
+                ++summary.units;
+            }
+        }
+    }
+    return summary;
+}
+
+QString DefaultBackupFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + QStringLiteral("/backups");
+}
+
+QString WriteBackup(const QString &folder, const QString &chipName, const QByteArray &bytes, const QDateTime &when,
+                    QString *path, int keep)
+{
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("the backup folder %1 cannot be made").arg(folder);
+    const QString name = QStringLiteral("%1-%2.bin").arg(chipName, when.toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QString file = QDir(folder).filePath(name);
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        return QStringLiteral("the backup %1 cannot be written: %2").arg(file, out.errorString());
+    if (path)
+        *path = file;
+    // The time stamp sorts by name; the newest stay.
+    const QStringList old = QDir(folder).entryList({chipName + QStringLiteral("-*.bin")}, QDir::Files, QDir::Name);
+    for (int i = 0; i + keep < old.size(); ++i)
+        QFile::remove(QDir(folder).filePath(old[i]));
+    return QString();
+}
+
+TUnitWrite WriteWhatDiffers(TZqEEPROMBase &engine, const QByteArray &chip, const ChipImage &image)
+{
+    TUnitWrite result;
+    const int unit = engine.WriteUnitBytes();
+    const int end = int(qMin<qint64>(image.end(), chip.size()));
+    for (int from = 0; from < end; from += unit) {
+        const int to = qMin(from + unit, int(chip.size()));
+        if (!UnitDiffers(chip, image, from, to)) {
+            result.skipped += UnitTouched(image, from, to) ? 1 : 0;
+            continue;
+        }
+        const QByteArray bytes = Merged(chip, image, from, to);
+        engine.WriteBytes(bytes, from);
+        if (engine.LastActionBytes() < bytes.size()) {
+            result.message = QStringLiteral("the write failed at address %1").arg(Address(from + engine.LastActionBytes()));
+            return result;
+        }
+        ++result.written;
+    }
+    result.ok = true;
+    return result;
+}
+
+QString SmallerChipNote(const QByteArray &dump, const QList<QPair<int, QString>> &names)
+{
+    if (dump.count(char(0xFF)) == dump.size())
+        return QString();
+    for (const auto &[size, name] : names) {
+        if (size >= dump.size() || dump.size() % size != 0)
+            continue;
+        bool repeats = true;
+        for (int a = size; repeats && a < dump.size(); a += size)
+            repeats = dump.mid(a, size) == dump.left(size);
+        if (repeats)
+            return QStringLiteral("the contents repeat every %1 bytes: probably a %2 (the address wraps)").arg(size).arg(name);
+    }
+    return QString();
+}
+
+QString ReadStatus(const TZqEEPROMBase &engine, int bytes, int start, const QList<QPair<int, QString>> &smaller)
+{
+    const QString problem = engine.LastReadProblem();
+    if (bytes <= 0)
+        return problem.isEmpty() ? QStringLiteral("nothing read") : problem + QStringLiteral(": nothing read");
+    const QByteArray read = engine.EEPROM_BUF().left(bytes);
+    QStringList parts{QStringLiteral("%1 bytes read, ").arg(bytes) + Crc32Text(read)};
+    if (!problem.isEmpty())
+        parts << QStringLiteral("then ") + problem;
+    else if (start == 0 && bytes == engine.BufferSize())
+        parts << SmallerChipNote(read, smaller);
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral("; "));
+}
+
+ChipImage SwapWordBytes(const ChipImage &image)
+{
+    ChipImage swapped;
+    for (const ChipImage::Segment &segment : image.segments())
+        for (int i = 0; i < segment.bytes.size(); ++i)
+            swapped.set(std::uint32_t((qint64(segment.address) + i) ^ 1), std::uint8_t(segment.bytes[i]));
+    return swapped;
+}
+
+bool LooksByteSwapped(const QByteArray &chip, const ChipImage &image)
+{
+    return !CompareWithImage(chip, image).ok && CompareWithImage(chip, SwapWordBytes(image)).ok;
+}
+
+TImageOutcome VerifyWithSwapCheck(TZqEEPROMBase &engine, const ChipImage &image, bool wordSwapCheck, bool *swapped)
+{
+    TImageOutcome outcome = VerifyChip(engine, image);
+    const bool looks = wordSwapCheck && !outcome.ok && outcome.firstAddress >= 0 &&
+                       LooksByteSwapped(engine.EEPROM_BUF().left(engine.BufferSize()), image);
+    if (looks)
+        outcome.message += QStringLiteral("; the file looks byte-swapped");
+    if (swapped)
+        *swapped = looks;
+    return outcome;
+}
+
+TProtectedOutcome ProtectedWriteImage(TZqEEPROMBase &engine, const ChipImage &image, const TProtectedWrite &how)
+{
+    if (image.isEmpty())
+        return Stopped(QStringLiteral("the image holds no bytes: nothing written"));
+    if (image.end() > engine.BufferSize())
+        return Stopped(QStringLiteral("the image needs %1 bytes, the chip holds %2 bytes: nothing written")
+                           .arg(image.end())
+                           .arg(engine.BufferSize()));
+    if (!engine.Ready())
+        return Stopped(QStringLiteral("no adapter, or another operation runs: nothing done"));
+    QString error;
+    const QByteArray before = ReadWholeChip(engine, error);
+    if (!error.isEmpty())
+        return Stopped(error.replace(QStringLiteral("compared"), QStringLiteral("written")));
+    const QString unitName = engine.WriteUnitBytes() > 2 ? QStringLiteral("pages") : QStringLiteral("words");
+    TProtectedOutcome outcome;
+    outcome.summary = SummarizeChange(before, image, engine.WriteUnitBytes());
+    if (outcome.summary.nothing()) {
+        outcome.ok = true;
+        outcome.message = outcome.summary.Text(unitName) + QStringLiteral(": nothing written");
+        return outcome;
+    }
+    const QString backupError = WriteBackup(how.backupFolder, how.chipName, before, how.now, &outcome.backupPath);
+    if (!backupError.isEmpty())
+        return Stopped(backupError + QStringLiteral(": nothing written"));
+    const QString question = outcome.summary.Text(unitName) + QStringLiteral(".\nBackup of the chip: ") + outcome.backupPath;
+    if (how.confirm && !how.confirm(question)) {
+        outcome.cancelled = true;
+        outcome.message = QStringLiteral("cancelled: nothing written (backup %1)").arg(outcome.backupPath);
+        return outcome;
+    }
+    const TUnitWrite written = WriteWhatDiffers(engine, before, image);
+    const QString counts = QStringLiteral("%1 %3 written, %2 skipped").arg(written.written).arg(written.skipped).arg(unitName);
+    if (!written.ok) {
+        outcome.message = written.message + QStringLiteral(" (") + counts + QStringLiteral(")");
+        return outcome;
+    }
+    if (!how.verify) {
+        outcome.ok = true;
+        outcome.message = counts + QStringLiteral(", not verified");
+        return outcome;
+    }
+    const QByteArray after = ReadWholeChip(engine, error);
+    const TImageOutcome verify = error.isEmpty() ? CompareWithImage(after, image) : TImageOutcome{false, -1, 0, error};
+    static_cast<TImageOutcome &>(outcome) = verify;
+    outcome.message = counts + QStringLiteral("; ") + verify.message;
+    return outcome;
+}
