@@ -156,7 +156,7 @@ private slots:
         QString asked;
         b.bench.simulator().adapter()->log().clear();
         const TProtectedOutcome outcome = ProtectedWriteImage(
-            *b.engine, image, {"chip", folder.path(), kWhen, [&](const QString &summary) {
+            *b.engine, image, {"chip", folder.path(), kWhen, true, [&](const QString &summary) {
                                    asked = summary;
                                    return true;
                                }});
@@ -211,7 +211,7 @@ private slots:
         const ChipImage image = how == "same" ? ChipImage::fromBytes(before.left(40)) : changes(before);
         b.bench.simulator().adapter()->log().clear();
         const TProtectedOutcome outcome =
-            ProtectedWriteImage(*b.engine, image, {"chip", folder, kWhen, [&](const QString &) {
+            ProtectedWriteImage(*b.engine, image, {"chip", folder, kWhen, true, [&](const QString &) {
                                                        asked = true;
                                                        return false;
                                                    }});
