@@ -154,10 +154,12 @@ bool RangeOptions(const CliOptions &options, int size, TRange &range)
     return true;
 }
 
-int Outcome(const TImageOutcome &outcome)
+int Outcome(const CliSession &session, const TImageOutcome &outcome, const QString &done)
 {
-    if (outcome.ok)
+    if (outcome.ok) {
+        session.Note(done);
         return ceDone;
+    }
     QString text = outcome.message;
     if (outcome.firstAddress >= 0)
         text += QStringLiteral(" (first at 0x%1, %2 bytes)").arg(outcome.firstAddress, 0, 16).arg(outcome.count);
@@ -248,11 +250,17 @@ int RunEepromCommand(CliSession &session)
     if (!link)
         return ceNoAdapter;
     engine->SetZqLibUSB(link);
+    const QString name = QLatin1String(chip->name);
+    const QString file = options.value("input");
     if (action == QLatin1String("write"))
-        return Outcome(WriteImageToChip(*engine, image, !options.has("no-verify")));
+        return Outcome(session, WriteImageToChip(*engine, image, !options.has("no-verify")),
+                       QStringLiteral("wrote %1 bytes of %2 to the %3%4")
+                           .arg(image.presentBytes())
+                           .arg(file, name, options.has("no-verify") ? QString() : QStringLiteral(", verified")));
     if (action == QLatin1String("verify"))
-        return Outcome(VerifyChip(*engine, image));
+        return Outcome(session, VerifyChip(*engine, image),
+                       QStringLiteral("the %1 matches %2 (%3 bytes)").arg(name, file).arg(image.presentBytes()));
     if (action == QLatin1String("erase"))
         return Erase(*engine);
-    return Outcome(BlankCheckChip(*engine));
+    return Outcome(session, BlankCheckChip(*engine), QStringLiteral("the %1 is blank").arg(name));
 }

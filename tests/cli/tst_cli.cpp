@@ -329,6 +329,37 @@ private slots:
         QCOMPARE(frame.count(char(0)), 1024 - 7);
     }
 
+    // The bar goes to a terminal only; --quiet leaves nothing but errors.
+    void progressOnlyOnTerminal()
+    {
+        const QStringList write = {"--sim-24cxx", "24c16", "eeprom", "write", "-c", "24c16", "-i", Path("bar.bin")};
+        QFile raw(Path(QStringLiteral("bar.bin")));
+        QVERIFY(raw.open(QIODevice::WriteOnly));
+        raw.write(Pattern(2048));
+        raw.close();
+        Run run = Cli(write);
+        QCOMPARE(run.code, 0);
+        QVERIFY2(!run.err.contains('%') && !run.err.contains('\r'), run.err.constData());
+        QVERIFY(run.err.contains("verified"));
+        run = Cli(QStringList{"--quiet"} + write);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.err, QByteArray());
+        if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+            QSKIP("script (util-linux) is not installed to give the program a terminal");
+        // script runs the program on a terminal of its own and copies what it drew.
+        QStringList quoted;
+        for (const QString &argument : QStringList{QStringLiteral(BRINDLE_CLI), "--simulator"} + write)
+            quoted << QLatin1Char('\'') + argument + QLatin1Char('\'');
+        QProcess terminal;
+        terminal.start(QStringLiteral("script"), {"-qec", quoted.join(' '), "/dev/null"});
+        QVERIFY(terminal.waitForFinished(60000));
+        QCOMPARE(terminal.exitCode(), 0);
+        const QByteArray drawn = terminal.readAllStandardOutput();
+        QVERIFY2(drawn.contains("write [##############################] 100%") && drawn.contains("B/s") &&
+                     drawn.contains("left"),
+                 drawn.constData());
+    }
+
     // Nothing of the window's settings appears in the test's home or config folder.
     void leavesWindowSettingsAlone()
     {
