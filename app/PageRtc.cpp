@@ -1,6 +1,6 @@
 #include "PageRtc.h"
 
-#include "I2cRegisters.h"
+#include "ZqRtcPcf8583.h"
 
 #include "ClickablePicture.h"
 #include "DeviceGuard.h"
@@ -20,28 +20,6 @@
 using namespace PageTools;
 
 namespace {
-// PCF8583 with pin A0 high; wValue bit 8 asks the firmware for a write.
-constexpr int kClockRead = 0xA2;
-constexpr int kClockWrite = 0x1A2;
-constexpr int kSecondsRegister = 2;
-constexpr int kTimerRegister = 7;
-// Free RAM: base year high, low, then the year counter the base belongs to,
-// marked so that RAM someone else filled is not taken for it.
-constexpr int kBaseYearRam = 16;
-constexpr int kBaseYearBytes = 3;
-constexpr std::uint8_t kCounterMark = 0xB0;
-constexpr std::uint8_t kCounterMarkMask = 0xFC;
-
-QString TwoHex(char byte) { return QStringLiteral("%1").arg(std::uint8_t(byte), 2, 16, QLatin1Char('0')); }
-
-std::uint8_t Bcd(int value) { return std::uint8_t((value / 10) << 4 | value % 10); }
-
-QByteArray BaseYearBytes(int base, int counter)
-{
-    const char bytes[] = {char(base >> 8), char(base & 0xFF), char(kCounterMark | counter)};
-    return QByteArray(bytes, sizeof bytes);
-}
-
 struct TFieldRange {
     QLineEdit *edit;
     const char *name;
@@ -130,31 +108,16 @@ void TPageRtc::Timer1Timer()
 {
     Timer1->setInterval(1000);
     const TDeviceGuard::THold hold = BeginWork();
-    if (!hold || !ReadRegisters(kSecondsRegister, 6))
+    if (!hold)
         return;
-    const QByteArray &r = Link()->DevBuffer;
-    lbTime->setText(TwoHex(r[2]) + QLatin1Char(':') + TwoHex(r[1]) + QLatin1Char(':') + TwoHex(r[0]));
-    ShowDate(r[4] & 0x1F, r[3] & 0x3F, std::uint8_t(r[3]) >> 6);
-}
-
-// Month and day are BCD. A counter below the one the base belongs to has
-// wrapped at a New Year: the base moves on by four, in the chip as well.
-void TPageRtc::ShowDate(int month, int day, int yearCounter)
-{
-    if (!ReadRegisters(kBaseYearRam, kBaseYearBytes))
-        return;
-    const QByteArray &r = Link()->DevBuffer;
-    int base = std::uint8_t(r[0]) << 8 | std::uint8_t(r[1]);
-    const std::uint8_t kept = std::uint8_t(r[2]);
-    const bool marked = (kept & kCounterMarkMask) == kCounterMark;
-    if (!marked || (kept & 3) != yearCounter) {
-        if (marked && yearCounter < (kept & 3))
-            base = (base + 4) & 0xFFFF;
-        WriteRegisters(kBaseYearRam, BaseYearBytes(base, yearCounter));
-    }
-    const int year = (base + yearCounter) & 0xFFFF;
-    lbDate->setText(QString::number(year) + QLatin1Char('-') + TwoHex(char(month)) + QLatin1Char('-') +
-                    TwoHex(char(day)));
+    TZqRtcPcf8583 clock;
+    clock.SetZqLibUSB(Link());
+    TPcf8583Reading reading;
+    const bool read = clock.Read(reading);
+    if (!reading.TimeText.isEmpty())
+        lbTime->setText(reading.TimeText);
+    if (read)
+        lbDate->setText(reading.DateText);
 }
 
 void TPageRtc::AdvGlowButton4Click()
@@ -196,26 +159,16 @@ QString TPageRtc::FieldError() const
     return QString();
 }
 
-// Register 7 (the chip's timer) goes with the block; it is read first, so
-// the write leaves it as the chip holds it. A clock that cannot be read is
-// not written.
 void TPageRtc::WriteClock()
 {
-    if (!ReadRegisters(kTimerRegister, 1))
-        return;
-    const char timer = Link()->DevBuffer[0];
-    const int year = FieldNumber(edRok);
-    const int counter = year & 3;
-    const char block[] = {char(Bcd(FieldNumber(edSS))),  char(Bcd(FieldNumber(edMM))),
-                          char(Bcd(FieldNumber(edHH))),  char(Bcd(FieldNumber(edDD)) | counter << 6),
-                          char(Bcd(FieldNumber(edaMM))), timer};
-    WriteRegisters(kSecondsRegister, QByteArray(block, sizeof block));
-    WriteRegisters(kBaseYearRam, BaseYearBytes(year - counter, counter));
-}
-
-bool TPageRtc::ReadRegisters(int index, int count) { return I2cReadRegisters(Link(), kClockRead, index, count); }
-
-bool TPageRtc::WriteRegisters(int index, const QByteArray &bytes)
-{
-    return I2cWriteRegisters(Link(), kClockWrite, index, bytes);
+    TZqRtcPcf8583 clock;
+    clock.SetZqLibUSB(Link());
+    TDs13xxFields fields;
+    fields.year = FieldNumber(edRok);
+    fields.month = FieldNumber(edaMM);
+    fields.day = FieldNumber(edDD);
+    fields.hour = FieldNumber(edHH);
+    fields.minute = FieldNumber(edMM);
+    fields.second = FieldNumber(edSS);
+    clock.WriteTime(fields);
 }

@@ -57,9 +57,6 @@ private:
     // Empty when every field holds a real date and time, else what is wrong.
     QString FieldError() const;
     void WriteClock();
-    void ShowDate(int month, int day, int yearCounter);
-    bool ReadRegisters(int index, int count);
-    bool WriteRegisters(int index, const QByteArray &bytes);
 
     std::function<QDateTime()> FNow;
     QPointer<QMessageBox> FNotice;

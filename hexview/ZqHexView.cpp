@@ -2,6 +2,7 @@
 
 #include "BgrColor.h"
 #include "Cp1250.h"
+#include "DumpColumns.h"
 #include "ZqFonts.h"
 
 #include <QApplication>
@@ -12,10 +13,8 @@
 #include <algorithm>
 
 namespace {
+using namespace DumpColumns;
 
-constexpr int kBytesPerLine = 16;
-constexpr int kGapAfterColumn = 7;
-constexpr int kMinAddressDigits = 3;
 constexpr int kHeaderRuleLength = 74;
 
 const QColor kDefaultColorAddress = ColorFromBgr(0x800080);
@@ -25,7 +24,6 @@ const QColor kDefaultColorAscii = ColorFromBgr(0xFF0000);
 const QColor kDefaultColorAsciiLight = ColorFromBgr(0xC0C0C0);
 const QColor kHeaderColor = ColorFromBgr(0xC0C0C0);
 
-const QString kErasedHex = QStringLiteral("FF FF FF FF FF FF FF FF  FF FF FF FF FF FF FF FF ");
 
 QTextCharFormat RunFormat(const QColor &color, bool bold)
 {
@@ -39,48 +37,6 @@ bool IsFixedPitch(const QFont &font)
 {
     const QFontMetricsF metrics(font);
     return metrics.horizontalAdvance(QLatin1Char('i')) == metrics.horizontalAdvance(QLatin1Char('W'));
-}
-
-QChar HexDigit(unsigned nibble) { return QLatin1Char("0123456789ABCDEF"[nibble & 0xF]); }
-
-QChar DumpChar(unsigned char byte)
-{
-    if (byte < 0x20 || byte == 0xFF)
-        return QLatin1Char('.');
-    // A soft hyphen is laid out with no width, which would shift the rest of
-    // the line out of its column.
-    if (byte == 0xAD)
-        return QLatin1Char('-');
-    const QChar ch = Cp1250::ToUnicode(byte);
-    return ch == QChar::ReplacementCharacter ? QLatin1Char('.') : ch;
-}
-
-int AddressWidth(quint32 lastAddress)
-{
-    return std::max(kMinAddressDigits, int(QString::number(lastAddress, 16).size()));
-}
-
-QString AddressText(quint32 address, int width)
-{
-    return QString::number(address, 16).toUpper().rightJustified(width, QLatin1Char('0')) + QLatin1String("  ");
-}
-
-// Always 49 characters, so a partial last line keeps the character column in place.
-QString HexText(const unsigned char *bytes, int count)
-{
-    QString hex;
-    hex.reserve(kErasedHex.size());
-    for (int c = 0; c < count; ++c) {
-        hex += HexDigit(bytes[c] >> 4);
-        hex += HexDigit(bytes[c]);
-        hex += QLatin1Char(' ');
-        if (c == kGapAfterColumn)
-            hex += QLatin1Char(' ');
-    }
-    const int missing = kBytesPerLine - count;
-    const int padding = 3 * missing + (count <= kGapAfterColumn ? 1 : 0);
-    hex += QString(padding, QLatin1Char(' '));
-    return hex;
 }
 
 } // namespace
@@ -181,14 +137,7 @@ void TZqHexView::AppendHeader(QTextCursor &cursor) const
 
 QString TZqHexView::AsciiText(const unsigned char *bytes, int count) const
 {
-    QString ascii;
-    ascii.reserve(kBytesPerLine + 2);
-    for (int c = 0; c < count; ++c) {
-        ascii += DumpChar(bytes[c]);
-        if (FAddGap && c == kGapAfterColumn)
-            ascii += QLatin1String("  ");
-    }
-    return ascii;
+    return CharText(bytes, count, FAddGap);
 }
 
 // Only a full line of 0xFF is erased memory: a partial line is padded with
@@ -196,7 +145,7 @@ QString TZqHexView::AsciiText(const unsigned char *bytes, int count) const
 void TZqHexView::EmitLine(QTextCursor &cursor, const TLineFormats &formats, const QString &address, const QString &hex,
                           const QString &ascii) const
 {
-    const bool erased = hex == kErasedHex;
+    const bool erased = hex == ErasedHex();
     const QColor hexColor = erased ? FColorHex : FColorHexLight;
     // The character run follows the hex run's colour, as the selection carries it.
     const bool dataLine = hexColor == FColorHexLight;

@@ -15,6 +15,7 @@ packages=(
   tshark
   clang libfuzzer-14-dev
   srecord
+  dpkg-dev
 )
 
 missing=()

@@ -1,0 +1,203 @@
+#include "DeviceCommands.h"
+
+#include "CliSession.h"
+#include "Cp1250.h"
+#include "ZqLibUSB.h"
+#include "ZqRtcDs13xx.h"
+#include "ZqRtcPcf8583.h"
+#include "ZqSSD1306OLED.h"
+#include "ZqST7565COG.h"
+
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+void Print(const QString &text) { std::fputs(text.toUtf8().constData(), stdout); }
+
+// "now" or "YYYY-MM-DD HH:MM:SS"; false when it is neither.
+bool TimeArgument(const QString &text, TDs13xxFields &fields)
+{
+    const QDateTime when = text == QLatin1String("now")
+                               ? QDateTime::currentDateTime()
+                               : QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!when.isValid())
+        return false;
+    fields = {when.date().year(),   when.date().month(),  when.date().day(),
+              when.time().hour(),   when.time().minute(), when.time().second()};
+    return true;
+}
+
+struct TClockReading {
+    QString date;
+    QString time;
+    QStringList notes;
+};
+
+bool ReadClock(TZqLibUSB *link, const QString &chip, TClockReading &out)
+{
+    if (chip == QLatin1String("pcf8583")) {
+        TZqRtcPcf8583 clock;
+        clock.SetZqLibUSB(link);
+        TPcf8583Reading reading;
+        if (!clock.Read(reading))
+            return false;
+        out = {reading.DateText, reading.TimeText, {}};
+        return true;
+    }
+    TZqRtcDs13xx clock;
+    clock.SetZqLibUSB(link);
+    clock.SetChip(chip == QLatin1String("ds3231") ? dcDS3231 : dcDS1307);
+    TDs13xxReading reading;
+    if (!clock.Read(reading))
+        return false;
+    out = {reading.DateText, reading.TimeText, {}};
+    if (reading.Halted)
+        out.notes << QStringLiteral("halted");
+    if (reading.OscillatorStopped)
+        out.notes << QStringLiteral("oscillator stopped");
+    return true;
+}
+
+bool WriteClock(TZqLibUSB *link, const QString &chip, const TDs13xxFields &fields)
+{
+    if (chip == QLatin1String("pcf8583")) {
+        TZqRtcPcf8583 clock;
+        clock.SetZqLibUSB(link);
+        return clock.WriteTime(fields);
+    }
+    TZqRtcDs13xx clock;
+    clock.SetZqLibUSB(link);
+    clock.SetChip(chip == QLatin1String("ds3231") ? dcDS3231 : dcDS1307);
+    return clock.WriteTime(fields);
+}
+
+QString ClockFieldError(const QString &chip, const TDs13xxFields &fields)
+{
+    if (chip == QLatin1String("pcf8583"))
+        return TZqRtcPcf8583::FieldError(fields);
+    TZqRtcDs13xx clock;
+    clock.SetChip(chip == QLatin1String("ds3231") ? dcDS3231 : dcDS1307);
+    return clock.FieldError(fields);
+}
+
+} // namespace
+
+int RunInfo(CliSession &session)
+{
+    TZqLibUSB *link = session.Link();
+    if (!link)
+        return ceNoAdapter;
+    Print(QStringLiteral("adapter: RZT-USBasp connected\nrelease: %1\n").arg(link->DeviceVersion()));
+    for (const QString &text : link->InfStrings())
+        Print(QStringLiteral("string: %1\n").arg(text));
+    return ceDone;
+}
+
+int RunRtcCommand(CliSession &session)
+{
+    const CliOptions &options = session.Options();
+    const QString chip = options.has("chip") ? options.value("chip").toLower() : QStringLiteral("pcf8583");
+    if (!QStringList{"pcf8583", "ds1307", "ds3231"}.contains(chip)) {
+        CliSession::Error(QStringLiteral("--chip must be pcf8583, ds1307 or ds3231, not '%1'").arg(options.value("chip")));
+        return ceUsage;
+    }
+    const bool set = options.words.at(1) == QLatin1String("set");
+    TDs13xxFields fields;
+    if (set) {
+        if (!TimeArgument(options.words.at(2), fields)) {
+            CliSession::Error(
+                QStringLiteral("rtc set needs now or \"YYYY-MM-DD HH:MM:SS\", not '%1'").arg(options.words.at(2)));
+            return ceUsage;
+        }
+        const QString error = ClockFieldError(chip, fields);
+        if (!error.isEmpty()) {
+            CliSession::Error(QStringLiteral("rtc set: %1").arg(error));
+            return ceUsage;
+        }
+    }
+    TZqLibUSB *link = session.Link();
+    if (!link)
+        return ceNoAdapter;
+    if (set) {
+        if (WriteClock(link, chip, fields))
+            return ceDone;
+        CliSession::Error(QStringLiteral("the %1 did not take the time").arg(chip));
+        return ceFailed;
+    }
+    TClockReading reading;
+    if (!ReadClock(link, chip, reading)) {
+        CliSession::Error(QStringLiteral("the %1 does not answer").arg(chip));
+        return ceFailed;
+    }
+    if (options.has("json")) {
+        QJsonObject object{{"chip", chip}, {"date", reading.date}, {"time", reading.time}};
+        if (!reading.notes.isEmpty())
+            object.insert("notes", reading.notes.join(", "));
+        Print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+    } else {
+        Print(reading.date + QLatin1Char(' ') + reading.time +
+              (reading.notes.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reading.notes.join(", "))) +
+              QLatin1Char('\n'));
+    }
+    return ceDone;
+}
+
+int RunDisplayCommand(CliSession &session)
+{
+    const CliOptions &options = session.Options();
+    const QString type = options.value("type").toLower();
+    if (type != QLatin1String("ssd1306") && type != QLatin1String("st7565")) {
+        CliSession::Error(QStringLiteral("-t must be ssd1306 or st7565, not '%1'").arg(options.value("type")));
+        return ceUsage;
+    }
+    int x = 0, y = 0, size = 1;
+    if (!IntOption(options, "x", -1000, 1000, x) || !IntOption(options, "y", -1000, 1000, y) ||
+        !IntOption(options, "size", 1, 4, size))
+        return ceUsage;
+    const QString action = options.words.at(1);
+    TZqLibUSB *link = session.Link();
+    if (!link)
+        return ceNoAdapter;
+    // Each run is a new process: the controller is set up again before anything is drawn.
+    std::unique_ptr<TZqGLCDDriver> display;
+    bool initialised = false;
+    if (type == QLatin1String("ssd1306")) {
+        auto oled = std::make_unique<TZqSSD1306OLED>();
+        oled->SetI2C_BitrateKhz(700);
+        oled->SetBus(tbI2C);
+        oled->SetZqLibUSB(link);
+        initialised = oled->ssd1306_init(2, 0x80, 0);
+        display = std::move(oled);
+    } else {
+        auto cog = std::make_unique<TZqST7565COG>();
+        cog->SetSPI_SCK(ssF_CPU4);
+        cog->SetI2C_BitrateKhz(0);
+        cog->SetBus(tbSPI);
+        cog->SetZqLibUSB(link);
+        initialised = cog->st7565_init(20);
+        display = std::move(cog);
+    }
+    if (!initialised) {
+        CliSession::Error(QStringLiteral("the %1 did not take its initialisation").arg(type));
+        return ceFailed;
+    }
+    if (action == QLatin1String("init"))
+        return ceDone;
+    display->glcd_cls();
+    if (action == QLatin1String("text"))
+        display->glcd_puts(x, y, Cp1250::Encode(options.words.at(2)), std::uint8_t(size), 1, 0);
+    if (action == QLatin1String("image")) {
+        QString error;
+        if (!display->glcd_bitmap_from_file(options.words.at(2), &error)) {
+            CliSession::Error(QStringLiteral("%1: %2").arg(options.words.at(2), error));
+            return ceFailed;
+        }
+        return ceDone;
+    }
+    display->glcd_display();
+    return ceDone;
+}

@@ -1,0 +1,103 @@
+#include "ZqRtcPcf8583.h"
+
+#include "I2cRegisters.h"
+#include "ZqLibUSB.h"
+
+#include <QDate>
+
+namespace {
+// wValue bit 8 asks the firmware for a write.
+constexpr int kClockRead = 0xA2;
+constexpr int kClockWrite = 0x1A2;
+constexpr int kSecondsRegister = 2;
+constexpr int kTimerRegister = 7;
+constexpr int kBaseYearRam = 16;
+constexpr int kBaseYearBytes = 3;
+// Marks the counter byte, so RAM someone else filled is not taken for it.
+constexpr std::uint8_t kCounterMark = 0xB0;
+constexpr std::uint8_t kCounterMarkMask = 0xFC;
+
+QString TwoHex(char byte) { return QStringLiteral("%1").arg(std::uint8_t(byte), 2, 16, QLatin1Char('0')); }
+
+std::uint8_t Bcd(int value) { return std::uint8_t((value / 10) << 4 | value % 10); }
+
+QByteArray BaseYearBytes(int base, int counter)
+{
+    const char bytes[] = {char(base >> 8), char(base & 0xFF), char(kCounterMark | counter)};
+    return QByteArray(bytes, sizeof bytes);
+}
+} // namespace
+
+TZqRtcPcf8583::TZqRtcPcf8583(QObject *parent) : QObject(parent) {}
+
+void TZqRtcPcf8583::SetZqLibUSB(TZqLibUSB *link) { FLink = link; }
+
+// The chip would count on from an invalid BCD value into nonsense.
+QString TZqRtcPcf8583::FieldError(const TDs13xxFields &f)
+{
+    const int days = f.month >= 1 && f.month <= 12 ? QDate(f.year, f.month, 1).daysInMonth() : 31;
+    const struct {
+        const char *name;
+        int value, low, high;
+    } ranges[] = {{"hour", f.hour, 0, 23},   {"minute", f.minute, 0, 59}, {"second", f.second, 0, 59},
+                  {"year", f.year, 1, 9999}, {"month", f.month, 1, 12},   {"day", f.day, 1, days}};
+    for (const auto &range : ranges)
+        if (range.value < range.low || range.value > range.high)
+            return QStringLiteral("%1 %2 is outside %3..%4")
+                .arg(QLatin1String(range.name))
+                .arg(range.value)
+                .arg(range.low)
+                .arg(range.high);
+    return QString();
+}
+
+bool TZqRtcPcf8583::Read(TPcf8583Reading &reading)
+{
+    reading = {};
+    if (!ReadRegisters(kSecondsRegister, 6))
+        return false;
+    const QByteArray r = FLink->DevBuffer.left(6);
+    reading.TimeText = TwoHex(r[2]) + QLatin1Char(':') + TwoHex(r[1]) + QLatin1Char(':') + TwoHex(r[0]);
+    const int year = KeptYear(std::uint8_t(r[3]) >> 6);
+    if (year < 0)
+        return false;
+    reading.DateText =
+        QString::number(year) + QLatin1Char('-') + TwoHex(char(r[4] & 0x1F)) + QLatin1Char('-') + TwoHex(char(r[3] & 0x3F));
+    return true;
+}
+
+// -1 when the RAM cannot be read.
+int TZqRtcPcf8583::KeptYear(int yearCounter)
+{
+    if (!ReadRegisters(kBaseYearRam, kBaseYearBytes))
+        return -1;
+    const QByteArray &r = FLink->DevBuffer;
+    int base = std::uint8_t(r[0]) << 8 | std::uint8_t(r[1]);
+    const std::uint8_t kept = std::uint8_t(r[2]);
+    const bool marked = (kept & kCounterMarkMask) == kCounterMark;
+    if (!marked || (kept & 3) != yearCounter) {
+        if (marked && yearCounter < (kept & 3))
+            base = (base + 4) & 0xFFFF;
+        WriteRegisters(kBaseYearRam, BaseYearBytes(base, yearCounter));
+    }
+    return (base + yearCounter) & 0xFFFF;
+}
+
+bool TZqRtcPcf8583::WriteTime(const TDs13xxFields &f)
+{
+    if (!ReadRegisters(kTimerRegister, 1))
+        return false;
+    const char timer = FLink->DevBuffer[0];
+    const int counter = f.year & 3;
+    const char block[] = {char(Bcd(f.second)),           char(Bcd(f.minute)), char(Bcd(f.hour)),
+                          char(Bcd(f.day) | counter << 6), char(Bcd(f.month)),  timer};
+    return WriteRegisters(kSecondsRegister, QByteArray(block, sizeof block)) &&
+           WriteRegisters(kBaseYearRam, BaseYearBytes(f.year - counter, counter));
+}
+
+bool TZqRtcPcf8583::ReadRegisters(int index, int count) { return I2cReadRegisters(FLink, kClockRead, index, count); }
+
+bool TZqRtcPcf8583::WriteRegisters(int index, const QByteArray &bytes)
+{
+    return I2cWriteRegisters(FLink, kClockWrite, index, bytes);
+}

@@ -1,0 +1,379 @@
+// brindle-cli run as a process on the virtual adapter: what the chips hold
+// between runs (--sim-state), what went over the wire (--sim-log), and the
+// exit status and message of every kind of failure.
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QByteArray Pattern(int size)
+{
+    QByteArray bytes(size, 0);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 7 + 3) ^ (i >> 8));
+    return bytes;
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir FDir;
+
+    QString Path(const QString &name) const { return FDir.filePath(name); }
+
+    // simulator false: the environment is cleared of BRINDLE_SIMULATOR too.
+    Run Cli(const QStringList &arguments, bool simulator = true)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("BRINDLE_SIMULATOR"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(BRINDLE_CLI),
+                      (simulator ? QStringList{QStringLiteral("--simulator")} : QStringList()) + arguments);
+        [&] { QVERIFY(process.waitForFinished(120000)); }();
+        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+    // The chips of a run: the EEPROM fitted for chip, and the state file.
+    QStringList Sim(const QString &chip, const QString &state, const QString &org = QStringLiteral("16")) const
+    {
+        const bool i2c = chip.startsWith(QLatin1String("24"));
+        return {i2c ? QStringLiteral("--sim-24cxx") : QStringLiteral("--sim-93cxx"), chip, QStringLiteral("--sim-org"), org,
+                QStringLiteral("--sim-state"), Path(state)};
+    }
+
+    static int ChipBytes(const QString &chip)
+    {
+        static const QMap<QString, int> sizes = {{"24c02", 256},  {"24c04", 512},  {"24c08", 1024},
+                                                 {"24c16", 2048}, {"93c46", 128},  {"93c56", 256},
+                                                 {"93c66", 512},  {"93c76", 1024}, {"93c86", 2048}};
+        return sizes.value(chip);
+    }
+
+    QByteArray ReadRaw(const QStringList &sim, const QString &chip, const QStringList &extra = {})
+    {
+        const QString file = Path(QStringLiteral("back-%1.bin").arg(chip));
+        const Run run = Cli(sim + QStringList{"eeprom", "read", "-c", chip, "-o", file, "-f", "raw"} + extra);
+        if (run.code != 0)
+            qWarning() << run.err;
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    }
+
+    // The data of every logged transfer with this request and value, in order.
+    static QList<QByteArray> LoggedData(const QString &log, const QString &request, const QString &value)
+    {
+        QFile file(log);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QList<QByteArray> found;
+        const QRegularExpression line(QStringLiteral("OUT %1 v=%2 .* out=([0-9A-F ]+)").arg(request, value));
+        for (const QByteArray &text : file.readAll().split('\n')) {
+            const QRegularExpressionMatch match = line.match(QString::fromLatin1(text));
+            if (match.hasMatch())
+                found << QByteArray::fromHex(match.captured(1).remove(QLatin1Char(' ')).toLatin1());
+        }
+        return found;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(FDir.isValid()); }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("chip");
+        QTest::addColumn<QString>("org");
+        QTest::addColumn<QString>("file");
+        // Each chip with one format, each format on both families.
+        const char *const files[] = {"image.bin", "image.hex", "image.srec"};
+        int row = 0;
+        for (const char *chip : {"24c02", "24c04", "24c08", "24c16", "93c46", "93c56", "93c66", "93c76", "93c86"})
+            QTest::addRow("%s %s", chip, files[row % 3]) << chip << "16" << files[row++ % 3];
+        QTest::addRow("93c66 8-bit") << "93c66" << "8" << "image.hex";
+    }
+
+    // write, then in later runs read, verify, erase and blank-check.
+    void roundTrip()
+    {
+        QFETCH(QString, chip);
+        QFETCH(QString, org);
+        QFETCH(QString, file);
+        const QString state = QStringLiteral("rt-%1-%2-%3.state").arg(chip, org, file);
+        const QStringList sim = Sim(chip, state, org);
+        const QStringList chipOptions =
+            chip.startsWith(QLatin1String("93")) ? QStringList{"-c", chip, "--org", org} : QStringList{"-c", chip};
+        const QByteArray bytes = Pattern(ChipBytes(chip));
+        // The file is written by the program itself from a raw one, so each format is both read and written.
+        QFile raw(Path(QStringLiteral("pattern-%1.bin").arg(chip)));
+        QVERIFY(raw.open(QIODevice::WriteOnly));
+        raw.write(bytes);
+        raw.close();
+        Run run = Cli(sim + QStringList{"eeprom", "write", "-i", raw.fileName()} + chipOptions);
+        QCOMPARE(run.code, 0);
+        run = Cli(sim + QStringList{"eeprom", "read", "-o", Path(file)} + chipOptions);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "blank"} + chipOptions).code, 1);
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "erase"} + chipOptions).code, 0);
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "blank"} + chipOptions).code, 0);
+        QCOMPARE(ReadRaw(sim, chip, chipOptions.mid(2)), QByteArray(bytes.size(), char(0xFF)));
+        run = Cli(sim + QStringList{"eeprom", "write", "-i", Path(file)} + chipOptions);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "verify", "-i", Path(file)} + chipOptions).code, 0);
+        QCOMPARE(ReadRaw(sim, chip, chipOptions.mid(2)), bytes);
+    }
+
+    // What srec_cat makes of the program's HEX and S-record files.
+    void filesReadBySrecCat_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("srecFormat");
+        QTest::newRow("ihex") << "x.hex" << "-intel";
+        QTest::newRow("srec") << "x.srec" << "-motorola";
+    }
+
+    void filesReadBySrecCat()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, srecFormat);
+        if (QStandardPaths::findExecutable(QStringLiteral("srec_cat")).isEmpty())
+            QSKIP("srec_cat is not installed");
+        const QStringList sim = Sim(QStringLiteral("24c02"), QStringLiteral("srec.state"));
+        QFile raw(Path(QStringLiteral("srec-pattern.bin")));
+        QVERIFY(raw.open(QIODevice::WriteOnly));
+        raw.write(Pattern(256));
+        raw.close();
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "-c", "24c02", "-i", raw.fileName()}).code, 0);
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "read", "-c", "24c02", "--start", "16", "--count", "32", "-o",
+                                       Path(file)})
+                     .code,
+                 0);
+        QProcess srec;
+        srec.start(QStringLiteral("srec_cat"), {Path(file), srecFormat, "-offset", "-16", "-o", "-", "-binary"});
+        QVERIFY(srec.waitForFinished());
+        QCOMPARE(srec.readAllStandardOutput(), Pattern(256).mid(16, 32));
+    }
+
+    void plainDump_data()
+    {
+        QTest::addColumn<QStringList>("range");
+        QTest::addColumn<QString>("dump");
+        QTest::newRow("one line and a part")
+            << QStringList{"--count", "20"}
+            << QString::fromUtf8("000  48 65 6C 6C 6F 20 8A 9A  E8 B9 2E 00 FF FF FF FF Hello \u0160\u0161\u010D\u0105......\n"
+                                 "010  FF FF FF FF                                      ....\n");
+        QTest::newRow("from 0x7F8 to the end")
+            << QStringList{"--start", "2040"} << "7F8  FF FF FF FF FF FF FF FF                          ........\n";
+    }
+
+    // The hex view's columns, characters in Windows-1250.
+    void plainDump()
+    {
+        QFETCH(QStringList, range);
+        QFETCH(QString, dump);
+        const QStringList sim = Sim(QStringLiteral("24c16"), QStringLiteral("dump.state"));
+        QFile raw(Path(QStringLiteral("dump.bin")));
+        QVERIFY(raw.open(QIODevice::WriteOnly));
+        raw.write(QByteArray("Hello \x8A\x9A\xE8\xB9\x2E\x00", 12));
+        raw.close();
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "-c", "24c16", "-i", raw.fileName()}).code, 0);
+        const Run run = Cli(sim + QStringList{"eeprom", "read", "-c", "24c16"} + range);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(QString::fromUtf8(run.out), dump);
+    }
+
+    void exitStatus_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("simulator");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        const QStringList read = {"eeprom", "read", "-c", "24c16"};
+        QTest::newRow("unknown chip") << QStringList{"eeprom", "read", "-c", "24c32"} << true << 2 << "24c32";
+        QTest::newRow("no chip") << QStringList{"eeprom", "blank"} << true << 2 << "-c CHIP";
+        QTest::newRow("count -1") << read + QStringList{"--count", "-1"} << true << 2 << "--count";
+        QTest::newRow("count past the end") << read + QStringList{"--start", "2000", "--count", "49"} << true << 2
+                                            << "--count must be a number from 1 to 48";
+        QTest::newRow("start past the end") << read + QStringList{"--start", "2048"} << true << 2 << "--start";
+        QTest::newRow("start not a number") << read + QStringList{"--start", "ten"} << true << 2 << "--start";
+        QTest::newRow("missing file") << QStringList{"eeprom", "write", "-c", "24c16", "-i", "no-such.bin"} << true
+                                      << 2 << "no-such.bin";
+        QTest::newRow("unknown format") << read + QStringList{"-o", "x.bin", "-f", "elf"} << true << 2 << "-f";
+        QTest::newRow("org on a 24cxx") << read + QStringList{"--org", "8"} << true << 2 << "--org";
+        QTest::newRow("option of another command") << read + QStringList{"--json"} << true << 2 << "--json";
+        QTest::newRow("unknown option") << read + QStringList{"--bogus"} << true << 2 << "bogus";
+        QTest::newRow("unknown command") << QStringList{"eeprom", "burn"} << true << 2 << "eeprom burn";
+        QTest::newRow("bad clock") << QStringList{"rtc", "get", "--chip", "ds1302"} << true << 2 << "--chip";
+        QTest::newRow("bad time") << QStringList{"rtc", "set", "2026-02-30 10:00:00"} << true << 2 << "rtc set";
+        QTest::newRow("bad display") << QStringList{"display", "init", "-t", "hd44780"} << true << 2 << "-t";
+        QTest::newRow("sim option without simulator")
+            << QStringList{"--sim-24cxx", "24c02", "info"} << false << 2 << "--simulator";
+        QTest::newRow("no adapter") << QStringList{"info"} << false << 3 << "no RZT-USBasp";
+        QTest::newRow("access denied") << QStringList{"--sim-access", "denied", "info"} << true << 3 << "udev";
+        QTest::newRow("chip absent") << QStringList{"--sim-24cxx", "none", "--sim-pcf8583", "off", "eeprom", "read",
+                                                    "-c", "24c02"}
+                                     << true << 1 << "read failed";
+        QTest::newRow("info") << QStringList{"info"} << true << 0 << "";
+        QTest::newRow("help") << QStringList{"eeprom", "write", "--help"} << false << 0 << "";
+    }
+
+    void exitStatus()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, simulator);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        const Run run = Cli(arguments, simulator);
+        QCOMPARE(run.code, code);
+        QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
+        if (code != 0)
+            QVERIFY(run.out.isEmpty());
+    }
+
+    // A differing byte is reported by address and count, with status 1.
+    void verifyFindsDifferences()
+    {
+        const QStringList sim = Sim(QStringLiteral("24c02"), QStringLiteral("verify.state"));
+        QFile raw(Path(QStringLiteral("verify.bin")));
+        QVERIFY(raw.open(QIODevice::WriteOnly));
+        raw.write(Pattern(256));
+        raw.close();
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "-c", "24c02", "-i", raw.fileName()}).code, 0);
+        QByteArray changed = Pattern(256);
+        changed[0x41] = char(~changed[0x41]);
+        changed[0x90] = char(~changed[0x90]);
+        QVERIFY(raw.open(QIODevice::WriteOnly));
+        raw.write(changed);
+        raw.close();
+        const Run run = Cli(sim + QStringList{"eeprom", "verify", "-c", "24c02", "-i", raw.fileName()});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains("first at 0x41, 2 bytes"), run.err.constData());
+        QVERIFY(run.err.contains("help") == false);
+    }
+
+    void helpPerCommand_data()
+    {
+        QTest::addColumn<QStringList>("words");
+        QTest::addColumn<QString>("shows");
+        QTest::newRow("program") << QStringList{} << "Exit status";
+        QTest::newRow("eeprom read") << QStringList{"eeprom", "read"} << "--start N";
+        QTest::newRow("rtc set") << QStringList{"rtc", "set"} << "YYYY-MM-DD";
+        QTest::newRow("display text") << QStringList{"display", "text"} << "--size";
+    }
+
+    void helpPerCommand()
+    {
+        QFETCH(QStringList, words);
+        QFETCH(QString, shows);
+        const Run run = Cli(words + QStringList{"--help"}, false);
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.out.contains(shows.toUtf8()), run.out.constData());
+    }
+
+    void rtcSetThenGet()
+    {
+        const QStringList sim = {"--sim-state", Path(QStringLiteral("clock.state"))};
+        QCOMPARE(Cli(sim + QStringList{"rtc", "set", "2027-02-28 23:59:58"}).code, 0);
+        const Run run = Cli(sim + QStringList{"rtc", "get", "--json"});
+        QCOMPARE(run.code, 0);
+        const QJsonObject clock = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(clock.value("chip").toString(), QStringLiteral("pcf8583"));
+        // The runs take a moment: the clock may have moved on by a few seconds, into March.
+        const QDateTime read = QDateTime::fromString(clock.value("date").toString() + ' ' + clock.value("time").toString(),
+                                                     QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        const QDateTime set = QDateTime::fromString(QStringLiteral("2027-02-28 23:59:58"), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        QVERIFY2(read >= set && read < set.addSecs(60), run.out.constData());
+    }
+
+    void rtcGetDs13xx_data()
+    {
+        QTest::addColumn<QString>("chip");
+        QTest::newRow("ds1307") << "ds1307";
+        QTest::newRow("ds3231") << "ds3231";
+    }
+
+    void rtcGetDs13xx()
+    {
+        QFETCH(QString, chip);
+        const Run run = Cli({"--sim-ds13xx", chip, "rtc", "get", "--json", "--chip", chip});
+        QCOMPARE(run.code, 0);
+        const QJsonObject clock = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(clock.value("chip").toString(), chip);
+        QVERIFY(QDate::fromString(clock.value("date").toString(), Qt::ISODate).isValid());
+        // Without the chip on the bus the same command fails.
+        QCOMPARE(Cli({"--sim-ds13xx", "none", "rtc", "get", "--chip", chip}).code, 1);
+    }
+
+    // The frame sent after the text: 'H' of the 5x7 font at x 2, shifted down by y 3.
+    void displayTextFrame()
+    {
+        const QString log = Path(QStringLiteral("oled.log"));
+        const Run run = Cli({"--sim-log", log, "display", "text", "-t", "ssd1306", "--x", "2", "--y", "3", "H"});
+        QCOMPARE(run.code, 0);
+        const QList<QByteArray> frames = LoggedData(log, QStringLiteral("103"), QStringLiteral("0078"));
+        QVERIFY(!frames.isEmpty());
+        const QByteArray frame = frames.last();
+        QCOMPARE(frame.size(), 1024);
+        QCOMPARE(frame.mid(0, 8).toHex(' '), QByteArray("00 00 f8 40 40 40 f8 00"));
+        QCOMPARE(frame.mid(128, 8).toHex(' '), QByteArray("00 00 03 00 00 00 03 00"));
+        QCOMPARE(frame.count(char(0)), 1024 - 7);
+    }
+
+    // The bar goes to a terminal only; --quiet leaves nothing but errors.
+    void progressOnlyOnTerminal()
+    {
+        const QStringList write = {"--sim-24cxx", "24c16", "eeprom", "write", "-c", "24c16", "-i", Path("bar.bin")};
+        QFile raw(Path(QStringLiteral("bar.bin")));
+        QVERIFY(raw.open(QIODevice::WriteOnly));
+        raw.write(Pattern(2048));
+        raw.close();
+        Run run = Cli(write);
+        QCOMPARE(run.code, 0);
+        QVERIFY2(!run.err.contains('%') && !run.err.contains('\r'), run.err.constData());
+        QVERIFY(run.err.contains("verified"));
+        run = Cli(QStringList{"--quiet"} + write);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.err, QByteArray());
+        if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+            QSKIP("script (util-linux) is not installed to give the program a terminal");
+        // script runs the program on a terminal of its own and copies what it drew.
+        QStringList quoted;
+        for (const QString &argument : QStringList{QStringLiteral(BRINDLE_CLI), "--simulator"} + write)
+            quoted << QLatin1Char('\'') + argument + QLatin1Char('\'');
+        QProcess terminal;
+        terminal.start(QStringLiteral("script"), {"-qec", quoted.join(' '), "/dev/null"});
+        QVERIFY(terminal.waitForFinished(60000));
+        QCOMPARE(terminal.exitCode(), 0);
+        const QByteArray drawn = terminal.readAllStandardOutput();
+        QVERIFY2(drawn.contains("write [##############################] 100%") && drawn.contains("B/s") &&
+                     drawn.contains("left"),
+                 drawn.constData());
+    }
+
+    // Nothing of the window's settings appears in the test's home or config folder.
+    void leavesWindowSettingsAlone()
+    {
+        QCOMPARE(Cli({"info"}).code, 0);
+        for (const char *variable : {"XDG_CONFIG_HOME", "HOME"}) {
+            const QString folder = qEnvironmentVariable(variable);
+            if (folder.isEmpty())
+                continue;
+            QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext())
+                QVERIFY2(!it.next().contains(QLatin1String("Brindle"), Qt::CaseInsensitive), qPrintable(it.filePath()));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
