@@ -361,6 +361,23 @@ private slots:
         QVERIFY(!(frame.at(3 * 128 + 20) & 0x20));
     }
 
+    // Without --seconds the clock runs until SIGTERM, which ends it as done.
+    void displayClockUntilTerminated()
+    {
+        const QString log = Path(QStringLiteral("endless.log"));
+        QProcess process;
+        process.start(QStringLiteral(BRINDLE_CLI),
+                      {"--simulator", "--sim-log", log, "display", "clock", "-t", "ssd1306"});
+        QVERIFY(process.waitForStarted());
+        // The first frame is the cleared one of the initialisation; the second, the clock's.
+        QTRY_VERIFY_WITH_TIMEOUT(LoggedData(log, QStringLiteral("103"), QStringLiteral("0078")).size() >= 2, 30000);
+        QCOMPARE(process.state(), QProcess::Running);
+        process.terminate();
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+    }
+
     // The demo slides its picture in from the right, 33 frames, then five more steps.
     void displayDemoFrames()
     {
