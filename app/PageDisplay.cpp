@@ -2,7 +2,9 @@
 
 #include "ClickablePicture.h"
 #include "Cp1250.h"
+#include "DemoPictureStore.h"
 #include "DeviceGuard.h"
+#include "DisplayScenes.h"
 #include "GlcdPicture.h"
 #include "GlcdTextFields.h"
 #include "Pictures.h"
@@ -18,56 +20,16 @@
 #include <QEventLoop>
 #include <QFrame>
 #include <QGridLayout>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QTimer>
-#include <optional>
 
 namespace {
 
 const QColor kInitialised(0, 255, 0);
 const QColor kNotInitialised(0, 100, 0);
-
-// The demo's texts, Windows-1250: a web address and a name in two lines.
-const QByteArray kDemoWeb = "www.example.com";
-const QByteArray kDemoName1 = "\xA3ukasz"; // Łukasz
-const QByteArray kDemoName2 = "Wr\xF3"
-                              "bel"; // Wróbel
-
-// A stored picture as glcd_drawBitmap reads it.
-class TImagePicture : public GlcdPicture {
-public:
-    explicit TImagePicture(QImage image) : FImage(std::move(image)) {}
-    int width() const override { return FImage.width(); }
-    int height() const override { return FImage.height(); }
-    std::uint32_t rgb(int x, int y) const override { return FImage.pixel(x, y) & 0xFFFFFF; }
-
-private:
-    QImage FImage;
-};
-
-// A fresh picture of the stored item, or none when the store lacks the
-// name or the item does not decode.
-std::optional<TImagePicture> StoredPicture(TmxStorage *storage, const char *name)
-{
-    TmxStoredItem *item = storage ? storage->ItemByName(QLatin1String(name)) : nullptr;
-    QIODevice *stream = item ? item->GetAsStream() : nullptr;
-    if (!stream)
-        return std::nullopt;
-    QImage image = QImage::fromData(stream->readAll(), "BMP");
-    if (image.isNull())
-        return std::nullopt;
-    return TImagePicture(std::move(image));
-}
-
-void DrawPicture(TZqGLCDBase *display, int x, int y, const std::optional<TImagePicture> &picture, std::uint8_t color)
-{
-    if (picture)
-        display->glcd_drawBitmap(x, y, *picture, color);
-}
 
 QLineEdit *Field(QWidget *parent, const char *name, const char *text, int width)
 {
@@ -275,41 +237,10 @@ void TPageDisplay::RunOledDemo()
 
 void TPageDisplay::RunCogDemo() { RunDemo(SelectedDisplay(), false); }
 
-// The display may go while the demo waits (the window closing): each step
-// after a wait looks for it again.
 void TPageDisplay::RunDemo(TZqGLCDDriver *target, bool oled)
 {
-    QPointer<TZqGLCDDriver> display(target);
-    const bool inv = FDemoInverted;
-    FDemoTextColor = inv ? 0 : 1;
-    FDemoBackColor = inv ? 1 : 0;
-    const auto zubel = StoredPicture(FStorage, inv ? "zubel_inv.bmp" : "zubel.bmp");
-    const auto zubel1 = StoredPicture(FStorage, inv ? "zubel1_inv.bmp" : "zubel1.bmp");
-    const auto logo = StoredPicture(FStorage, inv && !oled ? "kesto_logo_inv.bmp" : "kesto_logo.bmp");
-    const std::uint8_t logoColor = inv ? 0 : 1;
-    for (int x = 128; x >= 0 && display; x -= 4) {
-        display->glcd_cls();
-        DrawPicture(display, x, 0, zubel, 1);
-        display->glcd_display();
-    }
-    FDemoWait(2000);
-    const std::function<void()> steps[] = {
-        [&] {
-            display->glcd_cls();
-            DrawPicture(display, 0, 0, zubel1, 1);
-        },
-        [&] { display->glcd_puts2(124, 3, kDemoWeb, 1, FDemoTextColor, FDemoBackColor, gaRight); },
-        [&] { DrawPicture(display, 90, 14, logo, logoColor); },
-        [&] { display->glcd_puts2(124, 42, kDemoName1, 1, FDemoTextColor, FDemoBackColor, gaRight); },
-        [&] { display->glcd_puts2(124, 52, kDemoName2, 1, FDemoTextColor, FDemoBackColor, gaRight); },
-    };
-    for (const auto &step : steps) {
-        if (!display)
-            return;
-        step();
-        display->glcd_display();
-        FDemoWait(500);
-    }
+    const TStoredDemoPictures pictures = StoredDemoPictures(FStorage, FDemoInverted, oled);
+    RunDisplayDemo(target, pictures.Pictures(), FDemoInverted, FDemoWait);
 }
 
 void TPageDisplay::CheckBox3Click()
@@ -328,19 +259,5 @@ void TPageDisplay::Timer2Timer()
     if (!hold || !display)
         return;
     Timer2->setInterval(1000);
-    const QDateTime now = QDateTime::currentDateTime();
-    const QLocale locale = QLocale::system();
-    const QByteArray time = Cp1250::Encode(locale.toString(now.time(), QLocale::LongFormat));
-    const QByteArray date = Cp1250::Encode(locale.toString(now.date(), QLocale::ShortFormat));
-    display->glcd_cls();
-    display->glcd_puts(4, 4, time.mid(0, 5), 3, 1, 0);
-    display->glcd_puts(92, 4, ":", 2, 1, 0);
-    display->glcd_puts(102, 4, time.mid(6, 2), 2, 1, 0);
-    display->glcd_drawFastHLine(30, 29, 75, 1);
-    display->glcd_puts(38, 32, date, 1, 1, 0);
-    display->glcd_puts(10, 46, "V-USB", 2, 1, 0);
-    display->glcd_puts2(124, 45, "KESTO", 1, 1, 0, gaRight);
-    display->glcd_puts2(124, 54, "display", 1, 1, 0, gaRight);
-    display->glcd_drawRect(0, 0, 128, 64, 1);
-    display->glcd_display();
+    DrawClockFrame(display, QDateTime::currentDateTime(), QLocale::system());
 }

@@ -88,6 +88,4 @@ private:
     QPointer<TmxStorage> FStorage;
     TWait FDemoWait;
     bool FDemoInverted = false;
-    std::uint8_t FDemoTextColor = 0;
-    std::uint8_t FDemoBackColor = 0;
 };

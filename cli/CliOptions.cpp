@@ -41,6 +41,11 @@ const std::vector<CommandRow> &Commands()
          "  Initialises it and writes TEXT (Windows-1250) at x, y.\n"},
         {{"display", "image"}, 1, {"type"},
          "display image -t ssd1306|st7565 FILE.bmp\n  Initialises it and shows a monochrome BMP.\n"},
+        {{"display", "demo"}, 0, {"type"},
+         "display demo -t ssd1306|st7565\n  Initialises it and runs the demo once (about 5 s).\n"},
+        {{"display", "clock"}, 0, {"type", "seconds"},
+         "display clock -t ssd1306|st7565 [--seconds N]\n"
+         "  Draws the computer's time once a second, N times or until Ctrl+C.\n"},
     };
     return rows;
 }
@@ -96,6 +101,7 @@ void AddOptions(QCommandLineParser &parser)
         {"x", {}, "n"},
         {"y", {}, "n"},
         {"size", {}, "n"},
+        {"seconds", {}, "n"},
     };
     parser.addOptions(options);
 }

@@ -2,15 +2,23 @@
 
 #include "CliSession.h"
 #include "Cp1250.h"
+#include "DemoPictureStore.h"
+#include "DisplayScenes.h"
+#include "StoredPictures.h"
+#include "mxStorage.h"
 #include "ZqLibUSB.h"
 #include "ZqRtcDs13xx.h"
 #include "ZqRtcPcf8583.h"
 #include "ZqSSD1306OLED.h"
 #include "ZqST7565COG.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QEventLoop>
+#include <QTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -84,6 +92,41 @@ QString ClockFieldError(const QString &chip, const TDs13xxFields &fields)
     return clock.FieldError(fields);
 }
 
+volatile std::sig_atomic_t gStop = 0;
+void AskToStop(int) { gStop = 1; }
+
+// Waits ms in an event loop, in short steps so that Ctrl+C ends it soon.
+void Wait(int ms)
+{
+    QEventLoop loop;
+    for (int left = ms; left > 0 && !gStop; left -= 50) {
+        QTimer::singleShot(std::min(left, 50), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+void RunDemo(TZqGLCDDriver *display, bool oled)
+{
+    TmxStorage storage;
+    storage.ReadDescription(StoredPicturesDescription());
+    // As on the page: the OLED demo is drawn inverted.
+    const TStoredDemoPictures pictures = StoredDemoPictures(&storage, oled, oled);
+    RunDisplayDemo(display, pictures.Pictures(), oled, Wait);
+}
+
+// One frame a second, on the second; seconds 0 runs until a signal.
+void RunClock(TZqGLCDDriver *display, int seconds)
+{
+    std::signal(SIGINT, AskToStop);
+    std::signal(SIGTERM, AskToStop);
+    for (int frame = 0; !gStop && (seconds == 0 || frame < seconds); ++frame) {
+        if (frame > 0)
+            Wait(1000 - QTime::currentTime().msec());
+        if (!gStop)
+            DrawClockFrame(display, QDateTime::currentDateTime(), QLocale::system());
+    }
+}
+
 } // namespace
 
 int RunInfo(CliSession &session)
@@ -154,9 +197,9 @@ int RunDisplayCommand(CliSession &session)
         CliSession::Error(QStringLiteral("-t must be ssd1306 or st7565, not '%1'").arg(options.value("type")));
         return ceUsage;
     }
-    int x = 0, y = 0, size = 1;
+    int x = 0, y = 0, size = 1, seconds = 0;
     if (!IntOption(options, "x", -1000, 1000, x) || !IntOption(options, "y", -1000, 1000, y) ||
-        !IntOption(options, "size", 1, 4, size))
+        !IntOption(options, "size", 1, 4, size) || !IntOption(options, "seconds", 0, 1000000, seconds))
         return ceUsage;
     const QString action = options.words.at(1);
     TZqLibUSB *link = session.Link();
@@ -187,6 +230,14 @@ int RunDisplayCommand(CliSession &session)
     }
     if (action == QLatin1String("init"))
         return ceDone;
+    if (action == QLatin1String("demo")) {
+        RunDemo(display.get(), type == QLatin1String("ssd1306"));
+        return ceDone;
+    }
+    if (action == QLatin1String("clock")) {
+        RunClock(display.get(), seconds);
+        return ceDone;
+    }
     display->glcd_cls();
     if (action == QLatin1String("text"))
         display->glcd_puts(x, y, Cp1250::Encode(options.words.at(2)), std::uint8_t(size), 1, 0);

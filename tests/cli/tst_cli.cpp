@@ -216,6 +216,14 @@ private slots:
         QTest::newRow("bad clock") << QStringList{"rtc", "get", "--chip", "ds1302"} << true << 2 << "--chip";
         QTest::newRow("bad time") << QStringList{"rtc", "set", "2026-02-30 10:00:00"} << true << 2 << "rtc set";
         QTest::newRow("bad display") << QStringList{"display", "init", "-t", "hd44780"} << true << 2 << "-t";
+        QTest::newRow("demo bad display") << QStringList{"display", "demo", "-t", "hd44780"} << true << 2 << "-t";
+        QTest::newRow("clock bad display") << QStringList{"display", "clock", "-t", "lcd"} << true << 2 << "-t";
+        QTest::newRow("clock bad seconds")
+            << QStringList{"display", "clock", "-t", "ssd1306", "--seconds", "-1"} << true << 2 << "--seconds";
+        QTest::newRow("demo no adapter") << QStringList{"display", "demo", "-t", "st7565"} << false << 3
+                                         << "no RZT-USBasp";
+        QTest::newRow("clock no adapter") << QStringList{"display", "clock", "-t", "ssd1306", "--seconds", "1"}
+                                          << false << 3 << "no RZT-USBasp";
         QTest::newRow("sim option without simulator")
             << QStringList{"--sim-24cxx", "24c02", "info"} << false << 2 << "--simulator";
         QTest::newRow("no adapter") << QStringList{"info"} << false << 3 << "no RZT-USBasp";
@@ -327,6 +335,58 @@ private slots:
         QCOMPARE(frame.mid(0, 8).toHex(' '), QByteArray("00 00 f8 40 40 40 f8 00"));
         QCOMPARE(frame.mid(128, 8).toHex(' '), QByteArray("00 00 03 00 00 00 03 00"));
         QCOMPARE(frame.count(char(0)), 1024 - 7);
+    }
+
+    // One clock frame: the border round the panel (top row in bit 0 of the first page,
+    // bottom row in bit 7 of the last, full left and right columns), digits inside.
+    void displayClockFrame()
+    {
+        const QString log = Path(QStringLiteral("clock.log"));
+        const Run run = Cli({"--sim-log", log, "display", "clock", "-t", "ssd1306", "--seconds", "1"});
+        QCOMPARE(run.code, 0);
+        const QList<QByteArray> frames = LoggedData(log, QStringLiteral("103"), QStringLiteral("0078"));
+        QVERIFY(!frames.isEmpty());
+        const QByteArray frame = frames.last();
+        QCOMPARE(frame.size(), 1024);
+        for (int x = 0; x < 128; ++x) {
+            QVERIFY2(frame.at(x) & 0x01, qPrintable(QString::number(x)));
+            QVERIFY2(frame.at(896 + x) & 0x80, qPrintable(QString::number(x)));
+        }
+        for (int page = 0; page < 8; ++page) {
+            QCOMPARE(quint8(frame.at(page * 128)), quint8(0xFF));
+            QCOMPARE(quint8(frame.at(page * 128 + 127)), quint8(0xFF));
+        }
+        // The separating line under the time: row 29, x 30..104, bit 5 of page 3.
+        QVERIFY(frame.at(3 * 128 + 30) & 0x20);
+        QVERIFY(!(frame.at(3 * 128 + 20) & 0x20));
+    }
+
+    // Without --seconds the clock runs until SIGTERM, which ends it as done.
+    void displayClockUntilTerminated()
+    {
+        const QString log = Path(QStringLiteral("endless.log"));
+        QProcess process;
+        process.start(QStringLiteral(BRINDLE_CLI),
+                      {"--simulator", "--sim-log", log, "display", "clock", "-t", "ssd1306"});
+        QVERIFY(process.waitForStarted());
+        // The first frame is the cleared one of the initialisation; the second, the clock's.
+        QTRY_VERIFY_WITH_TIMEOUT(LoggedData(log, QStringLiteral("103"), QStringLiteral("0078")).size() >= 2, 30000);
+        QCOMPARE(process.state(), QProcess::Running);
+        process.terminate();
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+    }
+
+    // The demo slides its picture in from the right, 33 frames, then five more steps.
+    void displayDemoFrames()
+    {
+        const QString log = Path(QStringLiteral("demo.log"));
+        const Run run = Cli({"--sim-log", log, "display", "demo", "-t", "ssd1306"});
+        QCOMPARE(run.code, 0);
+        const QList<QByteArray> frames = LoggedData(log, QStringLiteral("103"), QStringLiteral("0078"));
+        QVERIFY2(frames.size() > 30, qPrintable(QString::number(frames.size())));
+        QCOMPARE(Cli({"display", "demo", "-t", "st7565"}).code, 0);
     }
 
     // The bar goes to a terminal only; --quiet leaves nothing but errors.
