@@ -42,7 +42,6 @@ struct Bench {
     Bench(const QString &kind, int type, bool org16, bool present = true) : family24(kind == "24")
     {
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-        QStandardPaths::setTestModeEnabled(true);
         BusPopulation p;
         p.eeprom24Pins = 0b100;
         if (family24) {
