@@ -98,8 +98,10 @@ private slots:
         // Each chip with one format, each format on both families.
         const char *const files[] = {"image.bin", "image.hex", "image.srec"};
         int row = 0;
-        for (const char *chip : {"24c02", "24c04", "24c08", "24c16", "93c46", "93c56", "93c66", "93c76", "93c86"})
-            QTest::addRow("%s %s", chip, files[row % 3]) << chip << "16" << files[row++ % 3];
+        for (const char *chip : {"24c02", "24c04", "24c08", "24c16", "93c46", "93c56", "93c66", "93c76", "93c86"}) {
+            const char *file = files[row++ % 3];
+            QTest::addRow("%s %s", chip, file) << chip << "16" << file;
+        }
         QTest::addRow("93c66 8-bit") << "93c66" << "8" << "image.hex";
     }
 
