@@ -1,5 +1,6 @@
 #include "PageRtc.h"
 
+#include "ClockFields.h"
 #include "ZqRtcPcf8583.h"
 
 #include "ClickablePicture.h"
@@ -18,15 +19,6 @@
 #include <QTimer>
 
 using namespace PageTools;
-
-namespace {
-struct TFieldRange {
-    QLineEdit *edit;
-    const char *name;
-    int low;
-    int high;
-};
-} // namespace
 
 TPageRtc::TPageRtc(QWidget *parent) : TDevicePage(parent), FNow([] { return QDateTime::currentDateTime(); })
 {
@@ -144,19 +136,12 @@ QString TPageRtc::FieldError() const
     const int month = FieldNumber(edaMM);
     const int days = month >= 1 && month <= 12 ? QDate(year, month, 1).daysInMonth() : 31;
     const TFieldRange ranges[] = {
-        {edHH, "godzina", 0, 23}, {edMM, "minuty", 0, 59},   {edSS, "sekundy", 0, 59},
-        {edRok, "rok", 1, 9999},  {edaMM, "miesiąc", 1, 12}, {edDD, "dzień", 1, days},
+        {FieldNumber(edHH), "godzina", 0, 23}, {FieldNumber(edMM), "minuty", 0, 59},
+        {FieldNumber(edSS), "sekundy", 0, 59}, {year, "rok", 1, 9999},
+        {month, "miesiąc", 1, 12},             {FieldNumber(edDD), "dzień", 1, days},
     };
-    for (const TFieldRange &range : ranges) {
-        const int value = FieldNumber(range.edit);
-        if (value < range.low || value > range.high)
-            return QStringLiteral("Pole \"%1\": %2 jest poza zakresem %3..%4.\nZegar nie został ustawiony.")
-                .arg(QString::fromUtf8(range.name))
-                .arg(value)
-                .arg(range.low)
-                .arg(range.high);
-    }
-    return QString();
+    const TFieldRange *range = FirstOutOfRange(ranges);
+    return range ? FieldRangeMessage(*range) : QString();
 }
 
 void TPageRtc::WriteClock()

@@ -1,5 +1,6 @@
 #include "ZqRtcDs13xx.h"
 
+#include "ClockFields.h"
 #include "I2cRegisters.h"
 
 #include "ZqLibUSB.h"
@@ -24,15 +25,8 @@ constexpr std::uint8_t kCentury = 0x80;
 constexpr std::uint8_t kOscillatorStopped = 0x80;
 constexpr int kFirstYear = 2000;
 
-std::uint8_t Bcd(int value) { return std::uint8_t((value / 10) << 4 | value % 10); }
 QString TwoHex(int byte) { return QStringLiteral("%1").arg(byte & 0xFF, 2, 16, QLatin1Char('0')); }
 
-struct TFieldRange {
-    int value;
-    const char *name;
-    int low;
-    int high;
-};
 } // namespace
 
 TZqRtcDs13xx::TZqRtcDs13xx(QObject *parent) : QObject(parent) {}
@@ -59,13 +53,8 @@ QString TZqRtcDs13xx::FieldError(const TDs13xxFields &f) const
         {f.second, "sekundy", 0, 59}, {f.year, "rok", kFirstYear, LastYear()},
         {f.month, "miesiąc", 1, 12},  {f.day, "dzień", 1, days},
     };
-    for (const TFieldRange &range : ranges)
-        if (range.value < range.low || range.value > range.high)
-            return QStringLiteral("Pole \"%1\": %2 jest poza zakresem %3..%4.\nZegar nie został ustawiony.")
-                .arg(QString::fromUtf8(range.name))
-                .arg(range.value)
-                .arg(range.low)
-                .arg(range.high);
+    if (const TFieldRange *range = FirstOutOfRange(ranges))
+        return FieldRangeMessage(*range);
     // The chips take every fourth year for a leap year, 2100 too.
     if (f.month == 2 && f.day == 29 && f.year % 100 == 0 && f.year % 400 != 0)
         return QStringLiteral("Układ uznaje rok %1 za przestępny, a nie jest.\nZegar nie został ustawiony.")

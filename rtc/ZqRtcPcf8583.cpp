@@ -1,5 +1,6 @@
 #include "ZqRtcPcf8583.h"
 
+#include "ClockFields.h"
 #include "I2cRegisters.h"
 #include "ZqLibUSB.h"
 
@@ -19,7 +20,6 @@ constexpr std::uint8_t kCounterMarkMask = 0xFC;
 
 QString TwoHex(char byte) { return QStringLiteral("%1").arg(std::uint8_t(byte), 2, 16, QLatin1Char('0')); }
 
-std::uint8_t Bcd(int value) { return std::uint8_t((value / 10) << 4 | value % 10); }
 
 QByteArray BaseYearBytes(int base, int counter)
 {
@@ -36,18 +36,14 @@ void TZqRtcPcf8583::SetZqLibUSB(TZqLibUSB *link) { FLink = link; }
 QString TZqRtcPcf8583::FieldError(const TDs13xxFields &f)
 {
     const int days = f.month >= 1 && f.month <= 12 ? QDate(f.year, f.month, 1).daysInMonth() : 31;
-    const struct {
-        const char *name;
-        int value, low, high;
-    } ranges[] = {{"hour", f.hour, 0, 23},   {"minute", f.minute, 0, 59}, {"second", f.second, 0, 59},
-                  {"year", f.year, 1, 9999}, {"month", f.month, 1, 12},   {"day", f.day, 1, days}};
-    for (const auto &range : ranges)
-        if (range.value < range.low || range.value > range.high)
-            return QStringLiteral("%1 %2 is outside %3..%4")
-                .arg(QLatin1String(range.name))
-                .arg(range.value)
-                .arg(range.low)
-                .arg(range.high);
+    const TFieldRange ranges[] = {{f.hour, "hour", 0, 23},   {f.minute, "minute", 0, 59}, {f.second, "second", 0, 59},
+                                  {f.year, "year", 1, 9999}, {f.month, "month", 1, 12},   {f.day, "day", 1, days}};
+    if (const TFieldRange *range = FirstOutOfRange(ranges))
+        return QStringLiteral("%1 %2 is outside %3..%4")
+            .arg(QLatin1String(range->name))
+            .arg(range->value)
+            .arg(range->low)
+            .arg(range->high);
     return QString();
 }
 
