@@ -114,8 +114,11 @@ QString WriteBackup(const QString &folder, const QString &chipName, const QByteA
 {
     if (!QDir().mkpath(folder))
         return QStringLiteral("the backup folder %1 cannot be made").arg(folder);
-    const QString name = QStringLiteral("%1-%2.bin").arg(chipName, when.toString(QStringLiteral("yyyyMMdd-HHmmss")));
-    const QString file = QDir(folder).filePath(name);
+    const QString stem = QDir(folder).filePath(chipName + QLatin1Char('-') + when.toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    // An earlier backup of the same second may be the only copy of the chip before both changes.
+    QString file = stem + QStringLiteral(".bin");
+    for (int n = 2; QFile::exists(file); ++n)
+        file = stem + QStringLiteral("-%1.bin").arg(n);
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
         return QStringLiteral("the backup %1 cannot be written: %2").arg(file, out.errorString());
@@ -208,6 +211,8 @@ TImageOutcome VerifyWithSwapCheck(TZqEEPROMBase &engine, const ChipImage &image,
     return outcome;
 }
 
+ChipImage BlankImage(int bytes) { return ChipImage::fromBytes(QByteArray(bytes, char(0xFF))); }
+
 TProtectedOutcome ProtectedWriteImage(TZqEEPROMBase &engine, const ChipImage &image, const TProtectedWrite &how)
 {
     if (image.isEmpty())
@@ -218,6 +223,11 @@ TProtectedOutcome ProtectedWriteImage(TZqEEPROMBase &engine, const ChipImage &im
                            .arg(engine.BufferSize()));
     if (!engine.Ready())
         return Stopped(QStringLiteral("no adapter, or another operation runs: nothing done"));
+    if (how.busCheck) {
+        const QString reason = how.busCheck(image);
+        if (!reason.isEmpty() && !(how.overrideBusCheck && how.overrideBusCheck(reason)))
+            return Stopped(reason + QStringLiteral(": nothing written"));
+    }
     QString error;
     const QByteArray before = ReadWholeChip(engine, error);
     if (!error.isEmpty())
@@ -233,7 +243,9 @@ TProtectedOutcome ProtectedWriteImage(TZqEEPROMBase &engine, const ChipImage &im
     const QString backupError = WriteBackup(how.backupFolder, how.chipName, before, how.now, &outcome.backupPath);
     if (!backupError.isEmpty())
         return Stopped(backupError + QStringLiteral(": nothing written"));
-    const QString question = outcome.summary.Text(unitName) + QStringLiteral(".\nBackup of the chip: ") + outcome.backupPath;
+    const QString change = outcome.summary.Text(unitName);
+    const QString question = change + (change.endsWith(QChar(0x2026)) ? QString() : QStringLiteral(".")) +
+                             QStringLiteral("\nBackup of the chip: ") + outcome.backupPath;
     if (how.confirm && !how.confirm(question)) {
         outcome.cancelled = true;
         outcome.message = QStringLiteral("cancelled: nothing written (backup %1)").arg(outcome.backupPath);

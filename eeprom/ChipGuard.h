@@ -33,7 +33,7 @@ TChangeSummary SummarizeChange(const QByteArray &chip, const ChipImage &image, i
 // The user's backup folder: <application data>/backups.
 QString DefaultBackupFolder();
 // Saves bytes as <chipName>-<yyyyMMdd-HHmmss>.bin in folder (made if need
-// be), then keeps only the newest keep files of that chip. Empty on
+// be; a second backup in the same second gets -2, -3 ...), then keeps only the newest keep files of that chip. Empty on
 // success, otherwise the reason; path gets the file written.
 QString WriteBackup(const QString &folder, const QString &chipName, const QByteArray &bytes, const QDateTime &when,
                     QString *path = nullptr, int keep = 100);
@@ -78,10 +78,17 @@ struct TProtectedWrite {
     bool verify = true;
     // Shown the summary; false cancels.
     std::function<bool(const QString &summary)> confirm;
+    // Asked before the chip is read: a reason not to touch it (a running
+    // clock shares its addresses); empty goes on.
+    std::function<QString(const ChipImage &image)> busCheck;
+    // Shown that reason; true goes on all the same.
+    std::function<bool(const QString &reason)> overrideBusCheck;
 };
 struct TProtectedOutcome : TImageOutcome {
     bool cancelled = false;
     QString backupPath;
     TChangeSummary summary;
 };
+// Every byte of a chip of bytes bytes erased (FF): an erase is the write of it.
+ChipImage BlankImage(int bytes);
 TProtectedOutcome ProtectedWriteImage(TZqEEPROMBase &engine, const ChipImage &image, const TProtectedWrite &how);
