@@ -15,20 +15,32 @@ struct CommandRow {
 };
 
 const QStringList kEepromChipOptions = {"chip", "org", "addr-i2c", "block", "khz"};
+const QStringList kChangeOptions = {"no-verify", "yes", "backup-dir", "ignore-clock"};
+// What --help adds for the commands that change the chip.
+const char kChangeHelp[] =
+    "  First the chip is read and saved in the backup folder (--backup-dir DIR, otherwise\n"
+    "  ~/.local/share/brindle-cli/backups), and what would change is shown; nothing is written\n"
+    "  when nothing would change. On a terminal it asks; otherwise --yes is needed.\n"
+    "  Only the pages (24Cxx) or words (93Cxx) that differ are written. On a 24Cxx whose\n"
+    "  device bytes a running PCF8583 clock shares (A2), it stops; --ignore-clock goes on.\n";
 
 const std::vector<CommandRow> &Commands()
 {
     static const std::vector<CommandRow> rows = {
-        {{"info"}, 0, {}, "info\n  Says whether an adapter is there, its release and strings.\n"},
+        {{"info"}, 0, {},
+         "info\n  Says whether an adapter is there, its release and strings, and which device bytes answer on the "
+         "I2C bus.\n"},
         {{"eeprom", "read"}, 0, kEepromChipOptions + QStringList{"output", "format", "start", "count"},
          "eeprom read -c CHIP [-o FILE] [-f raw|ihex|srec] [--start N] [--count N]\n"
-         "  Reads the chip; without -o prints a hex dump.\n"},
-        {{"eeprom", "write"}, 0, kEepromChipOptions + QStringList{"input", "format", "no-verify"},
-         "eeprom write -c CHIP -i FILE [-f raw|ihex|srec] [--no-verify]\n"
+         "  Reads the chip; without -o prints a hex dump. The CRC-32 of the bytes goes to standard error.\n"},
+        {{"eeprom", "write"}, 0, kEepromChipOptions + QStringList{"input", "format"} + kChangeOptions,
+         "eeprom write -c CHIP -i FILE [-f raw|ihex|srec] [--no-verify] [--yes] [--backup-dir DIR] [--ignore-clock]\n"
          "  Writes the file's bytes, then reads them back and compares.\n"},
         {{"eeprom", "verify"}, 0, kEepromChipOptions + QStringList{"input", "format"},
          "eeprom verify -c CHIP -i FILE [-f raw|ihex|srec]\n  Compares the chip with the file.\n"},
-        {{"eeprom", "erase"}, 0, kEepromChipOptions, "eeprom erase -c CHIP\n  Sets every byte to FF.\n"},
+        {{"eeprom", "erase"}, 0, kEepromChipOptions + kChangeOptions,
+         "eeprom erase -c CHIP [--no-verify] [--yes] [--backup-dir DIR] [--ignore-clock]\n"
+         "  Sets every byte to FF, then reads them back and compares.\n"},
         {{"eeprom", "blank"}, 0, kEepromChipOptions, "eeprom blank -c CHIP\n  Checks that every byte is FF.\n"},
         {{"rtc", "get"}, 0, {"chip", "json"},
          "rtc get [--chip pcf8583|ds1307|ds3231] [--json]\n  Prints the clock's date and time.\n"},
@@ -69,7 +81,7 @@ QString ProgramUsage()
     text += QStringLiteral(
         "\nCHIP: 24c02 24c04 24c08 24c16 (--addr-i2c HEX, --block N, --khz N), 93c46 93c56 93c66 93c76 93c86 "
         "(--org 8|16).\n"
-        "Exit status: 0 done, 1 the operation failed, 2 usage error, 3 no adapter or access denied.\n"
+        "Exit status: 0 done, 1 the operation failed or was not confirmed, 2 usage error, 3 no adapter or access denied.\n"
         "brindle-cli COMMAND --help describes one command.\n");
     for (const sim::SimulatorOptionHelp &row : sim::SimulatorOptions::help())
         text += QStringLiteral("  --sim-%1 %2\n      %3\n")
@@ -92,6 +104,9 @@ void AddOptions(QCommandLineParser &parser)
         {"start", {}, "n"},
         {"count", {}, "n"},
         QCommandLineOption(QStringLiteral("no-verify")),
+        QCommandLineOption(QStringLiteral("yes")),
+        {"backup-dir", {}, "dir"},
+        QCommandLineOption(QStringLiteral("ignore-clock")),
         {"org", {}, "bits"},
         {"addr-i2c", {}, "hex"},
         {"block", {}, "n"},
@@ -164,7 +179,8 @@ CliParse ParseCliArguments(const QStringList &given, bool simulatorByEnvironment
     options.words = parser.positionalArguments();
     const CommandRow *command = FindCommand(options.words);
     if (parser.isSet("help"))
-        return Shown(command ? QStringLiteral("Usage: brindle-cli [global options] ") + command->usage
+        return Shown(command ? QStringLiteral("Usage: brindle-cli [global options] ") + command->usage +
+                                   (command->options.contains("yes") ? kChangeHelp : "")
                              : ProgramUsage());
     if (parser.isSet("version"))
         return Shown(QStringLiteral("brindle-cli %1\n").arg(QCoreApplication::applicationVersion()));

@@ -1,5 +1,6 @@
 #include "DeviceCommands.h"
 
+#include "BusGuard.h"
 #include "CliSession.h"
 #include "Cp1250.h"
 #include "DemoPictureStore.h"
@@ -137,6 +138,7 @@ int RunInfo(CliSession &session)
     Print(QStringLiteral("adapter: RZT-USBasp connected\nrelease: %1\n").arg(link->DeviceVersion()));
     for (const QString &text : link->InfStrings())
         Print(QStringLiteral("string: %1\n").arg(text));
+    Print(BusScanText(ScanI2cBus(link)) + QLatin1Char('\n'));
     return ceDone;
 }
 

@@ -1,5 +1,7 @@
 #include "EepromCommands.h"
 
+#include "ChipChange.h"
+#include "ChipGuard.h"
 #include "CliProgress.h"
 #include "CliSession.h"
 #include "DumpColumns.h"
@@ -18,15 +20,28 @@ struct ChipRow {
     const char *name;
     bool i2c;
     int type; // the engine's TEepromType
+    int bytes;
 };
 
 const ChipRow kChips[] = {
-    {"24c02", true, TZqEEPROM24Cxx::et24c02}, {"24c04", true, TZqEEPROM24Cxx::et24c04},
-    {"24c08", true, TZqEEPROM24Cxx::et24c08}, {"24c16", true, TZqEEPROM24Cxx::et24c16},
-    {"93c46", false, TZqEEPROM93Cxx::et93c46}, {"93c56", false, TZqEEPROM93Cxx::et93c56},
-    {"93c66", false, TZqEEPROM93Cxx::et93c66}, {"93c76", false, TZqEEPROM93Cxx::et93c76},
-    {"93c86", false, TZqEEPROM93Cxx::et93c86},
+    {"24c02", true, TZqEEPROM24Cxx::et24c02, 256},    {"24c04", true, TZqEEPROM24Cxx::et24c04, 512},
+    {"24c08", true, TZqEEPROM24Cxx::et24c08, 1024},   {"24c16", true, TZqEEPROM24Cxx::et24c16, 2048},
+    {"93c46", false, TZqEEPROM93Cxx::et93c46, 128},   {"93c56", false, TZqEEPROM93Cxx::et93c56, 256},
+    {"93c66", false, TZqEEPROM93Cxx::et93c66, 512},   {"93c76", false, TZqEEPROM93Cxx::et93c76, 1024},
+    {"93c86", false, TZqEEPROM93Cxx::et93c86, 2048},
 };
+
+QString UpperName(const ChipRow &chip) { return QString::fromLatin1(chip.name).toUpper(); }
+
+// The smaller chips of the family, which a whole-chip read may turn out to be.
+QList<QPair<int, QString>> SmallerTypes(const ChipRow &chip)
+{
+    QList<QPair<int, QString>> types;
+    for (const ChipRow &row : kChips)
+        if (row.i2c == chip.i2c && row.bytes < chip.bytes)
+            types.append({row.bytes, UpperName(row)});
+    return types;
+}
 
 const ChipRow *FindChip(const QString &name)
 {
@@ -180,12 +195,18 @@ int Read(CliSession &session, TZqEEPROMBase &engine, const ChipRow &chip)
     engine.SetZqLibUSB(link);
     engine.ReadChip();
     if (engine.LastActionBytes() != engine.BufferSize()) {
-        CliSession::Error(QStringLiteral("the read failed after %1 of %2 bytes")
+        const QString problem = engine.LastReadProblem();
+        CliSession::Error(QStringLiteral("the read failed after %1 of %2 bytes%3")
                               .arg(engine.LastActionBytes())
-                              .arg(engine.BufferSize()));
+                              .arg(engine.BufferSize())
+                              .arg(problem.isEmpty() ? QString() : QStringLiteral(": ") + problem));
         return ceFailed;
     }
     const QByteArray bytes = engine.EEPROM_BUF().mid(range.start, range.count);
+    // The checksum is of what goes out, the whole chip or the range asked for.
+    session.Note(bytes.size() == engine.BufferSize()
+                     ? ReadStatus(engine, engine.BufferSize(), 0, SmallerTypes(chip))
+                     : QStringLiteral("%1 bytes read, ").arg(bytes.size()) + Crc32Text(bytes));
     if (!options.has("output")) {
         std::fputs(DumpColumns::PlainDump(bytes, quint32(range.start)).toUtf8().constData(), stdout);
         return ceDone;
@@ -201,21 +222,6 @@ int Read(CliSession &session, TZqEEPROMBase &engine, const ChipRow &chip)
     session.Note(QStringLiteral("read %1 bytes of the %2 into %3 (%4)")
                      .arg(bytes.size())
                      .arg(QLatin1String(chip.name), options.value("output"), formatName(format)));
-    return ceDone;
-}
-
-int Erase(TZqEEPROMBase &engine)
-{
-    if (auto *e93 = qobject_cast<TZqEEPROM93Cxx *>(&engine))
-        e93->EraseEEPROM();
-    else
-        static_cast<TZqEEPROM24Cxx &>(engine).WriteEEPROM(QByteArray(), 0);
-    if (engine.LastActionBytes() != engine.BufferSize()) {
-        CliSession::Error(QStringLiteral("the erase failed after %1 of %2 bytes")
-                              .arg(engine.LastActionBytes())
-                              .arg(engine.BufferSize()));
-        return ceFailed;
-    }
     return ceDone;
 }
 
@@ -246,21 +252,28 @@ int RunEepromCommand(CliSession &session)
     ChipImage image;
     if ((action == QLatin1String("write") || action == QLatin1String("verify")) && !LoadInput(options, image))
         return ceUsage;
+    if (!CheckChangeOptions(session))
+        return ceUsage;
     TZqLibUSB *link = session.Link();
     if (!link)
         return ceNoAdapter;
     engine->SetZqLibUSB(link);
     const QString name = QLatin1String(chip->name);
     const QString file = options.value("input");
-    if (action == QLatin1String("write"))
-        return Outcome(session, WriteImageToChip(*engine, image, !options.has("no-verify")),
-                       QStringLiteral("wrote %1 bytes of %2 to the %3%4")
-                           .arg(image.presentBytes())
-                           .arg(file, name, options.has("no-verify") ? QString() : QStringLiteral(", verified")));
+    const QString verified = options.has("no-verify") ? QString() : QStringLiteral(", verified");
+    TChipChange change{UpperName(*chip), QStringLiteral("Write"), QString(),
+                       chip->i2c ? static_cast<TZqEEPROM24Cxx *>(engine.get()) : nullptr};
+    if (action == QLatin1String("write")) {
+        change.done = QStringLiteral("wrote %1 bytes of %2 to the %3%4").arg(image.presentBytes()).arg(file, name, verified);
+        return ChangeChip(session, *engine, image, change);
+    }
     if (action == QLatin1String("verify"))
         return Outcome(session, VerifyChip(*engine, image),
                        QStringLiteral("the %1 matches %2 (%3 bytes)").arg(name, file).arg(image.presentBytes()));
-    if (action == QLatin1String("erase"))
-        return Erase(*engine);
+    if (action == QLatin1String("erase")) {
+        change.verb = QStringLiteral("Erase");
+        change.done = QStringLiteral("erased the %1%2").arg(name, verified);
+        return ChangeChip(session, *engine, BlankImage(engine->BufferSize()), change);
+    }
     return Outcome(session, BlankCheckChip(*engine), QStringLiteral("the %1 is blank").arg(name));
 }

@@ -9,6 +9,8 @@ constexpr int kLastDeviceByte = 0xEE;
 // Hundredths, seconds and minutes of a PCF8583 lie in its first bytes.
 constexpr int kBytesCompared = 8;
 constexpr int kBlockBytes = 256;
+// Reads of the first bytes: at the start, half-way through the wait, at its end.
+constexpr int kSamples = 3;
 
 QString Hex2(int value) { return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper(); }
 
@@ -67,14 +69,19 @@ QString RunningClockInRange(const TZqEEPROM24Cxx &engine, const QString &chipNam
         QByteArray bytes;
         first << (ReadFirstBytes(engine.ZqLibUSB(), device, bytes) ? bytes : QByteArray());
     }
-    wait(waitMs);
-    for (int i = 0; i < shared.size(); ++i) {
-        QByteArray again;
-        if (first[i].isEmpty() || !ReadFirstBytes(engine.ZqLibUSB(), shared[i], again) || again == first[i])
-            continue;
-        return QStringLiteral("a running clock (PCF8583) answers at device byte %1, which the %2 also uses: "
-                              "writing there would change the clock")
-            .arg(Hex2(shared[i]), chipName);
+    // Half a second moves the hundredths by about 50, a second moves the
+    // seconds: between them more of the clock's bits change than the
+    // EEPROM's zeros can hide.
+    for (int sample = 1; sample < kSamples; ++sample) {
+        wait(waitMs / (kSamples - 1));
+        for (int i = 0; i < shared.size(); ++i) {
+            QByteArray again;
+            if (first[i].isEmpty() || !ReadFirstBytes(engine.ZqLibUSB(), shared[i], again) || again == first[i])
+                continue;
+            return QStringLiteral("a running clock (PCF8583) answers at device byte %1, which the %2 also uses: "
+                                  "writing there would change the clock")
+                .arg(Hex2(shared[i]), chipName);
+        }
     }
     return QString();
 }

@@ -21,8 +21,13 @@ QList<int> DeviceBytesOfRange(const TZqEEPROM24Cxx &engine, int from, int to);
 bool ClockMayAnswerAt(int deviceByte);
 
 // Before a write or erase of addresses from..to-1: for every device byte of
-// that range a clock may share, reads the first bytes of its block twice,
-// waitMs apart (wait must let that time pass). Bytes that moved: the reason,
-// naming the chip and the clock; otherwise empty.
+// that range a clock may share, reads the first bytes of its block at the
+// start, after waitMs/2 and after waitMs (wait must let the time it is given
+// pass). Bytes that moved: the reason, naming the chip and the clock;
+// otherwise empty. Both chips drive the same open-drain line, so the clock's
+// bits show only where the EEPROM's bytes hold ones: an EEPROM whose block
+// starts with 00 bytes hides the clock. A stopped clock (control bit 7)
+// holds still like memory and is not found either; the backup made before
+// the write still holds its registers.
 QString RunningClockInRange(const TZqEEPROM24Cxx &engine, const QString &chipName, int from, int to,
                             const std::function<void(int ms)> &wait, int waitMs = 1000);

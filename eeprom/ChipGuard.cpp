@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -48,6 +49,19 @@ bool UnitDiffers(const QByteArray &chip, const ChipImage &image, int from, int t
         if (image.has(std::uint32_t(a)) && std::uint8_t(chip[a]) != image.at(std::uint32_t(a)))
             return true;
     return false;
+}
+
+// Backups sort by time stamp, then by the number a second one of the same
+// second got: by name alone "-2.bin" would come before ".bin", and "-10" before "-2".
+int BackupNumber(const QString &name, int stem)
+{
+    const QString rest = name.mid(stem);
+    return rest.startsWith(QLatin1Char('-')) ? rest.mid(1).section(QLatin1Char('.'), 0, 0).toInt() : 1;
+}
+
+QString BackupAge(const QString &name, int stem)
+{
+    return name.left(stem) + QStringLiteral("%1").arg(BackupNumber(name, stem), 9, 10, QLatin1Char('0'));
 }
 
 TProtectedOutcome Stopped(const QString &message)
@@ -114,18 +128,25 @@ QString WriteBackup(const QString &folder, const QString &chipName, const QByteA
 {
     if (!QDir().mkpath(folder))
         return QStringLiteral("the backup folder %1 cannot be made").arg(folder);
-    const QString stem = QDir(folder).filePath(chipName + QLatin1Char('-') + when.toString(QStringLiteral("yyyyMMdd-HHmmss")));
-    // An earlier backup of the same second may be the only copy of the chip before both changes.
-    QString file = stem + QStringLiteral(".bin");
-    for (int n = 2; QFile::exists(file); ++n)
-        file = stem + QStringLiteral("-%1.bin").arg(n);
+    const QString name = chipName + QLatin1Char('-') + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const int named = int(name.size());
+    // An earlier backup of the same second may be the only copy of the chip
+    // before both changes; a later one takes a higher number than any kept,
+    // so that it sorts as the newest.
+    int last = 0;
+    for (const QString &same : QDir(folder).entryList({name + QStringLiteral("*.bin")}, QDir::Files))
+        last = qMax(last, BackupNumber(same, named));
+    const QString file = QDir(folder).filePath(last == 0 ? name + QStringLiteral(".bin")
+                                                          : name + QStringLiteral("-%1.bin").arg(last + 1));
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
         return QStringLiteral("the backup %1 cannot be written: %2").arg(file, out.errorString());
     if (path)
         *path = file;
-    // The time stamp sorts by name; the newest stay.
-    const QStringList old = QDir(folder).entryList({chipName + QStringLiteral("-*.bin")}, QDir::Files, QDir::Name);
+    // The newest stay.
+    QStringList old = QDir(folder).entryList({chipName + QStringLiteral("-*.bin")}, QDir::Files);
+    std::sort(old.begin(), old.end(),
+              [named](const QString &a, const QString &b) { return BackupAge(a, named) < BackupAge(b, named); });
     for (int i = 0; i + keep < old.size(); ++i)
         QFile::remove(QDir(folder).filePath(old[i]));
     return QString();

@@ -8,12 +8,14 @@ int runEngine93Tests(int argc, char **argv);
 int runBlockReadTests(int argc, char **argv);
 int runImageOpsTests(int argc, char **argv);
 int runProtectTests(int argc, char **argv);
+int runBusGuardTests(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     int failed = 0;
-    for (auto run : {runCommonTests, runEngine24Tests, runEngine93Tests, runBlockReadTests, runImageOpsTests, runProtectTests})
+    for (auto run : {runCommonTests, runEngine24Tests, runEngine93Tests, runBlockReadTests, runImageOpsTests, runProtectTests,
+                     runBusGuardTests})
         failed += run(argc, argv);
     return failed;
 }

@@ -234,6 +234,77 @@ private slots:
                               "93C46-20261210-231500.bin"}));
     }
 
+    // Each backup of one second is the only copy of the chip between two
+    // changes: all are kept, and the oldest go first.
+    void sameSecondBackupsKept_data()
+    {
+        QTest::addColumn<int>("backups");
+        QTest::addColumn<int>("keep");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("two, keep all") << 2 << 100 << QStringList{"a", "b"};
+        QTest::newRow("three, keep two") << 3 << 2 << QStringList{"b", "c"};
+        QTest::newRow("eleven, keep two") << 11 << 2 << QStringList{"j", "k"};
+    }
+    void sameSecondBackupsKept()
+    {
+        QFETCH(int, backups);
+        QFETCH(int, keep);
+        QFETCH(QStringList, left);
+        QTemporaryDir folder;
+        QStringList paths;
+        for (int i = 0; i < backups; ++i) {
+            QString path;
+            QCOMPARE(WriteBackup(folder.path(), "24C16", QByteArray(1, char('a' + i)), kWhen, &path, keep), QString());
+            QVERIFY(!paths.contains(path));
+            paths << path;
+        }
+        QStringList held;
+        for (const QString &path : paths) {
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly))
+                held << QString::fromLatin1(file.readAll());
+        }
+        QCOMPARE(held, left);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), left.size());
+    }
+
+    // The question's first line: the summary, closed by one full stop or by the ellipsis alone.
+    void questionEndsOnce_data()
+    {
+        QTest::addColumn<int>("changed");
+        QTest::addColumn<QString>("end");
+        QTest::newRow("one byte") << 1 << "0x0010.";
+        QTest::newRow("every address shown") << 4 << "0x0013.";
+        QTest::newRow("one more than shown") << 5 << "0x0013 \u2026";
+        QTest::newRow("many") << 40 << "0x0013 \u2026";
+    }
+    void questionEndsOnce()
+    {
+        QFETCH(int, changed);
+        QFETCH(QString, end);
+        ChipBench b("24", 0, true);
+        const QByteArray before = pattern(256, 2);
+        b.setMemory(before);
+        ChipImage image = ChipImage::fromBytes(before);
+        for (int a = 16; a < 16 + changed; ++a)
+            image.set(std::uint32_t(a), std::uint8_t(~std::uint8_t(before[a])));
+        QTemporaryDir folder;
+        QString asked;
+        TProtectedWrite how;
+        how.chipName = "chip";
+        how.backupFolder = folder.path();
+        how.now = kWhen;
+        how.confirm = [&](const QString &summary) {
+            asked = summary;
+            return false;
+        };
+        ProtectedWriteImage(*b.engine, image, how);
+        const QString line = asked.section(QLatin1Char('\n'), 0, 0);
+        QVERIFY2(line.endsWith(end), qPrintable(line));
+        QVERIFY2(!line.contains(QString(QChar(0x2026)) + ".") && !line.endsWith(".."), qPrintable(line));
+        QVERIFY2(asked.section(QLatin1Char('\n'), 1).contains(folder.path()), qPrintable(asked));
+    }
+
     void smallerChipNoted_data()
     {
         QTest::addColumn<QByteArray>("dump");

@@ -1,0 +1,95 @@
+#include "ChipChange.h"
+
+#include "BusGuard.h"
+#include "ChipGuard.h"
+#include "CliSession.h"
+#include "ZqEEPROM24Cxx.h"
+
+#include <QTextStream>
+#include <QThread>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+bool OnTerminal() { return isatty(fileno(stdin)) && isatty(fileno(stderr)); }
+
+// The question on the terminal; only y or yes goes on.
+bool Ask(const QString &summary, const QString &verb)
+{
+    std::fprintf(stderr, "%s\n%s? [y/N] ", qPrintable(summary), qPrintable(verb));
+    std::fflush(stderr);
+    const QString answer = QTextStream(stdin).readLine().trimmed().toLower();
+    return answer == QLatin1String("y") || answer == QLatin1String("yes");
+}
+
+QString WhereChanged(const TImageOutcome &outcome)
+{
+    return outcome.firstAddress < 0
+               ? QString()
+               : QStringLiteral(" (first at 0x%1, %2 bytes)").arg(outcome.firstAddress, 0, 16).arg(outcome.count);
+}
+
+} // namespace
+
+bool CheckChangeOptions(const CliSession &session)
+{
+    if (session.Options().has("backup-dir") && session.Options().value("backup-dir").isEmpty()) {
+        CliSession::Error(QStringLiteral("--backup-dir needs a folder"));
+        return false;
+    }
+    return true;
+}
+
+int ChangeChip(CliSession &session, TZqEEPROMBase &engine, const ChipImage &image, const TChipChange &change)
+{
+    const CliOptions &options = session.Options();
+    bool unasked = false;
+    bool clockFound = false;
+    TProtectedWrite how;
+    how.chipName = change.chipName;
+    how.backupFolder = options.has("backup-dir") ? options.value("backup-dir") : DefaultBackupFolder();
+    how.now = QDateTime::currentDateTime();
+    how.verify = !options.has("no-verify");
+    how.confirm = [&](const QString &summary) {
+        if (options.has("yes")) {
+            session.Note(summary);
+            return true;
+        }
+        if (OnTerminal())
+            return Ask(summary, change.verb);
+        session.Note(summary);
+        unasked = true;
+        return false;
+    };
+    if (TZqEEPROM24Cxx *e24 = change.i2cEngine) {
+        how.busCheck = [e24, &change](const ChipImage &target) {
+            return RunningClockInRange(*e24, change.chipName, int(target.segments().constFirst().address),
+                                       int(target.end()), [](int ms) { QThread::msleep(ms); });
+        };
+        how.overrideBusCheck = [&](const QString &reason) {
+            clockFound = true;
+            if (options.has("ignore-clock"))
+                session.Note(QStringLiteral("going on all the same (--ignore-clock): ") + reason);
+            return options.has("ignore-clock");
+        };
+    }
+    const TProtectedOutcome outcome = ProtectedWriteImage(engine, image, how);
+    if (unasked) {
+        CliSession::Error(QStringLiteral("nothing written: there is no terminal to ask on; add --yes to %1 without "
+                                         "a question (backup %2)")
+                              .arg(change.verb.toLower(), outcome.backupPath));
+        return ceFailed;
+    }
+    if (!outcome.ok) {
+        const QString hint = clockFound && !options.has("ignore-clock")
+                                 ? QStringLiteral(" (--ignore-clock goes on all the same)")
+                                 : QString();
+        CliSession::Error(outcome.message + WhereChanged(outcome) + hint);
+        return ceFailed;
+    }
+    session.Note(outcome.message);
+    if (!outcome.summary.nothing())
+        session.Note(change.done);
+    return ceDone;
+}
