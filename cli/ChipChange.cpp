@@ -2,6 +2,7 @@
 
 #include "BusGuard.h"
 #include "ChipGuard.h"
+#include "CliProgress.h"
 #include "CliSession.h"
 #include "ZqEEPROM24Cxx.h"
 
@@ -17,6 +18,7 @@ bool OnTerminal() { return isatty(fileno(stdin)) && isatty(fileno(stderr)); }
 // The question on the terminal; only y or yes goes on.
 bool Ask(const QString &summary, const QString &verb)
 {
+    CliProgress::EndShownLine();
     std::fprintf(stderr, "%s\n%s? [y/N] ", qPrintable(summary), qPrintable(verb));
     std::fflush(stderr);
     const QString answer = QTextStream(stdin).readLine().trimmed().toLower();

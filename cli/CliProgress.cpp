@@ -6,16 +6,29 @@
 namespace {
 constexpr int kBarWidth = 30;
 const char *const kActionNames[] = {"read ", "write", "erase"};
+CliProgress *gShown = nullptr; // the bar whose line is open
 } // namespace
 
 CliProgress::CliProgress(bool quiet, int totalBytes) : FEnabled(!quiet && ::isatty(STDERR_FILENO)), FTotal(totalBytes)
 {
 }
 
-CliProgress::~CliProgress()
+CliProgress::~CliProgress() { EndLine(); }
+
+void CliProgress::EndLine()
 {
     if (FDrawn)
         std::fputc('\n', stderr);
+    FDrawn = false;
+    FClock.invalidate();
+    if (gShown == this)
+        gShown = nullptr;
+}
+
+void CliProgress::EndShownLine()
+{
+    if (gShown)
+        gShown->EndLine();
 }
 
 QString CliProgress::Line(TEepromAction action, int percent, qint64 totalBytes, qint64 elapsedMs)
@@ -50,4 +63,5 @@ void CliProgress::Show(TEepromAction action, int percent)
     std::fprintf(stderr, "\r%s", qPrintable(Line(action, percent, FTotal, FClock.elapsed())));
     std::fflush(stderr);
     FDrawn = true;
+    gShown = this;
 }

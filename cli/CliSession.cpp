@@ -1,6 +1,7 @@
 #include "CliSession.h"
 
 #include "AdapterChoice.h"
+#include "CliProgress.h"
 #include "Simulator.h"
 #include "ZqLibUSB.h"
 
@@ -23,10 +24,15 @@ CliSession::~CliSession()
     delete FLink;
 }
 
-void CliSession::Error(const QString &text) { std::fprintf(stderr, "brindle-cli: %s\n", qPrintable(text)); }
+void CliSession::Error(const QString &text)
+{
+    CliProgress::EndShownLine();
+    std::fprintf(stderr, "brindle-cli: %s\n", qPrintable(text));
+}
 
 void CliSession::Note(const QString &text) const
 {
+    CliProgress::EndShownLine();
     if (!FOptions.quiet)
         std::fprintf(stderr, "%s\n", qPrintable(text));
 }

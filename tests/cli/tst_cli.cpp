@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <zlib.h>
 
 namespace {
 
@@ -38,6 +39,8 @@ private:
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("BRINDLE_SIMULATOR"));
+        // Backups made without --backup-dir land here, not in the user's folder.
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), Path(QStringLiteral("data")));
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(BRINDLE_CLI),
                       (simulator ? QStringList{QStringLiteral("--simulator")} : QStringList()) + arguments);
@@ -70,6 +73,22 @@ private:
         QFile in(file);
         return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
     }
+
+    QString WriteFile(const QString &name, const QByteArray &bytes) const
+    {
+        QFile file(Path(name));
+        [&] { QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()); }();
+        return file.fileName();
+    }
+
+    static QByteArray FileBytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // I2C writes the adapter was sent: data for a chip's registers or memory.
+    static int I2cWrites(const QString &log) { return int(FileBytes(log).count(" OUT 103 ")); }
 
     // The data of every logged transfer with this request and value, in order.
     static QList<QByteArray> LoggedData(const QString &log, const QString &request, const QString &value)
@@ -121,15 +140,15 @@ private slots:
         QVERIFY(raw.open(QIODevice::WriteOnly));
         raw.write(bytes);
         raw.close();
-        Run run = Cli(sim + QStringList{"eeprom", "write", "-i", raw.fileName()} + chipOptions);
+        Run run = Cli(sim + QStringList{"eeprom", "write", "--yes", "-i", raw.fileName()} + chipOptions);
         QCOMPARE(run.code, 0);
         run = Cli(sim + QStringList{"eeprom", "read", "-o", Path(file)} + chipOptions);
         QCOMPARE(run.code, 0);
         QCOMPARE(Cli(sim + QStringList{"eeprom", "blank"} + chipOptions).code, 1);
-        QCOMPARE(Cli(sim + QStringList{"eeprom", "erase"} + chipOptions).code, 0);
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "erase", "--yes"} + chipOptions).code, 0);
         QCOMPARE(Cli(sim + QStringList{"eeprom", "blank"} + chipOptions).code, 0);
         QCOMPARE(ReadRaw(sim, chip, chipOptions.mid(2)), QByteArray(bytes.size(), char(0xFF)));
-        run = Cli(sim + QStringList{"eeprom", "write", "-i", Path(file)} + chipOptions);
+        run = Cli(sim + QStringList{"eeprom", "write", "--yes", "-i", Path(file)} + chipOptions);
         QCOMPARE(run.code, 0);
         QCOMPARE(Cli(sim + QStringList{"eeprom", "verify", "-i", Path(file)} + chipOptions).code, 0);
         QCOMPARE(ReadRaw(sim, chip, chipOptions.mid(2)), bytes);
@@ -155,7 +174,7 @@ private slots:
         QVERIFY(raw.open(QIODevice::WriteOnly));
         raw.write(Pattern(256));
         raw.close();
-        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "-c", "24c02", "-i", raw.fileName()}).code, 0);
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "--yes", "-c", "24c02", "-i", raw.fileName()}).code, 0);
         QCOMPARE(Cli(sim + QStringList{"eeprom", "read", "-c", "24c02", "--start", "16", "--count", "32", "-o",
                                        Path(file)})
                      .code,
@@ -188,7 +207,7 @@ private slots:
         QVERIFY(raw.open(QIODevice::WriteOnly));
         raw.write(QByteArray("Hello \x8A\x9A\xE8\xB9\x2E\x00", 12));
         raw.close();
-        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "-c", "24c16", "-i", raw.fileName()}).code, 0);
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "--yes", "-c", "24c16", "-i", raw.fileName()}).code, 0);
         const Run run = Cli(sim + QStringList{"eeprom", "read", "-c", "24c16"} + range);
         QCOMPARE(run.code, 0);
         QCOMPARE(QString::fromUtf8(run.out), dump);
@@ -234,6 +253,9 @@ private slots:
                                                     "-c", "24c02"}
                                      << true << 1 << "read failed";
         QTest::newRow("info") << QStringList{"info"} << true << 0 << "";
+        QTest::newRow("empty backup folder") << QStringList{"eeprom", "erase", "-c", "24c02", "--backup-dir="} << true
+                                             << 2 << "--backup-dir";
+        QTest::newRow("yes on a read") << read + QStringList{"--yes"} << true << 2 << "--yes";
         QTest::newRow("help") << QStringList{"eeprom", "write", "--help"} << false << 0 << "";
     }
 
@@ -250,6 +272,164 @@ private slots:
             QVERIFY(run.out.isEmpty());
     }
 
+    // write and erase: the chip read and backed up first, a question or
+    // --yes, nothing written when nothing would change, and a clock that
+    // shares the 24C16's device bytes left alone unless --ignore-clock.
+    void protectedChange_data()
+    {
+        QTest::addColumn<QString>("chip");
+        QTest::addColumn<QStringList>("sim");
+        QTest::addColumn<bool>("preload");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("backups");
+        QTest::addColumn<bool>("writes");
+        const QStringList yes = {"--yes"};
+        const QStringList clock = {"--sim-pcf8583", "on"};
+        QTest::newRow("write without --yes") << "24c02" << QStringList() << true << "write" << "option" << QStringList()
+                                             << 1 << "add --yes" << "before" << 1 << false;
+        QTest::newRow("write with --yes") << "24c02" << QStringList() << true << "write" << "option" << yes << 0
+                                          << "32 pages written, 0 skipped" << "file" << 1 << true;
+        QTest::newRow("write into the default folder") << "24c04" << QStringList() << true << "write" << "default"
+                                                       << yes << 0 << "pages written" << "file" << 1 << true;
+        QTest::newRow("write of what it holds") << "24c02" << QStringList() << true << "write same" << "option" << yes
+                                                << 0 << "nothing to change" << "before" << 0 << false;
+        QTest::newRow("backup cannot be made") << "24c02" << QStringList() << true << "write" << "blocked" << yes << 1
+                                               << "cannot be made" << "before" << 0 << false;
+        QTest::newRow("erase 93c46") << "93c46" << QStringList() << true << "erase" << "option" << yes << 0
+                                     << "64 words written" << "blank" << 1 << true;
+        QTest::newRow("erase 24c16 beside the clock") << "24c16" << clock << false << "erase" << "option" << yes << 1
+                                                      << "A2, which the 24C16 also uses" << "" << 0 << false;
+        // The clock's registers read through the chip's bytes, so the read-back would differ: not verified.
+        QTest::newRow("erase 24c16 beside the clock, ignored")
+            << "24c16" << clock << false << "erase" << "option" << QStringList{"--yes", "--ignore-clock", "--no-verify"}
+            << 0 << "going on all the same" << "" << 1 << true;
+    }
+    void protectedChange()
+    {
+        QFETCH(QString, chip);
+        QFETCH(QStringList, sim);
+        QFETCH(bool, preload);
+        QFETCH(QString, action);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, extra);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QFETCH(QString, after);
+        QFETCH(int, backups);
+        QFETCH(bool, writes);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
+        const QStringList bench = Sim(chip, tag + QStringLiteral(".state")) + sim;
+        const QByteArray held = Pattern(ChipBytes(chip));
+        if (preload)
+            QCOMPARE(Cli(bench + QStringList{"eeprom", "write", "-c", chip, "--yes", "--backup-dir", Path("scratch"),
+                                             "-i", WriteFile(tag + "-held.bin", held)})
+                         .code,
+                     0);
+        const QByteArray before = ReadRaw(bench, chip);
+        QByteArray file = held;
+        if (action == QLatin1String("write"))
+            for (char &b : file)
+                b = char(~b);
+        QString backupFolder = Path(tag + QStringLiteral("-backups"));
+        if (folder == QLatin1String("default"))
+            backupFolder = Path(QStringLiteral("data/brindle-cli/backups"));
+        else if (folder == QLatin1String("blocked"))
+            backupFolder = WriteFile(tag + QStringLiteral("-file"), "x") + QStringLiteral("/backups");
+        const QStringList command = action == QLatin1String("erase")
+                                        ? QStringList{"eeprom", "erase"}
+                                        : QStringList{"eeprom", "write", "-i", WriteFile(tag + ".bin", file)};
+        const QString log = Path(tag + QStringLiteral(".log"));
+        // The default folder holds the other tests' backups too.
+        const QStringList earlierBackups = QDir(backupFolder).entryList(QDir::Files);
+        const Run run = Cli(bench + QStringList{"--sim-log", log} + command + QStringList{"-c", chip} + extra +
+                            (folder == QLatin1String("default") ? QStringList() : QStringList{"--backup-dir", backupFolder}));
+        QCOMPARE(run.code, code);
+        QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
+        if (chip.startsWith(QLatin1String("24")))
+            QCOMPARE(I2cWrites(log) > 0, writes);
+        QStringList made = QDir(backupFolder).entryList({QStringLiteral("*.bin")}, QDir::Files);
+        for (const QString &earlier : earlierBackups)
+            made.removeAll(earlier);
+        QCOMPARE(made.size(), backups);
+        if (after.isEmpty())
+            return;
+        if (backups == 1)
+            QCOMPARE(FileBytes(QDir(backupFolder).filePath(made.first())), before);
+        const QByteArray expected = after == QLatin1String("before") ? before
+                                    : after == QLatin1String("file")  ? file
+                                                                      : QByteArray(before.size(), char(0xFF));
+        QCOMPARE(ReadRaw(bench, chip), expected);
+    }
+
+    // The CRC-32 on standard error is zlib's of the bytes in the file, and a
+    // whole-chip read that repeats itself names the smaller chip.
+    void readPrintsCrc_data()
+    {
+        QTest::addColumn<QString>("chip");
+        QTest::addColumn<QStringList>("range");
+        QTest::addColumn<int>("period");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<int>("start");
+        QTest::newRow("24c02 whole") << "24c02" << QStringList() << 256 << "" << 0;
+        // A raw file of a part holds FF before the part's start.
+        QTest::newRow("24c16 part") << "24c16" << QStringList{"--start", "16", "--count", "32"} << 2048 << "" << 16;
+        QTest::newRow("93c56 whole") << "93c56" << QStringList() << 256 << "" << 0;
+        QTest::newRow("24c04 holding a 24c02") << "24c04" << QStringList() << 256 << "probably a 24C02" << 0;
+    }
+    void readPrintsCrc()
+    {
+        QFETCH(QString, chip);
+        QFETCH(QStringList, range);
+        QFETCH(int, period);
+        QFETCH(QString, note);
+        QFETCH(int, start);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
+        const QStringList bench = Sim(chip, tag + QStringLiteral(".state"));
+        const QByteArray held = Pattern(period).repeated(ChipBytes(chip) / period);
+        QCOMPARE(Cli(bench + QStringList{"eeprom", "write", "-c", chip, "--yes", "--backup-dir", Path("scratch"), "-i",
+                                         WriteFile(tag + "-held.bin", held)})
+                     .code,
+                 0);
+        const QString out = Path(tag + QStringLiteral("-read.bin"));
+        const Run run = Cli(bench + QStringList{"eeprom", "read", "-c", chip, "-f", "raw", "-o", out} + range);
+        QCOMPARE(run.code, 0);
+        const QByteArray bytes = FileBytes(out).mid(start);
+        QVERIFY(!bytes.isEmpty());
+        const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(bytes.constData()), uInt(bytes.size()));
+        const QString expected = QStringLiteral("%1 bytes read, CRC-32 %2")
+                                     .arg(bytes.size())
+                                     .arg(QStringLiteral("%1").arg(quint32(crc), 8, 16, QLatin1Char('0')).toUpper());
+        QVERIFY2(QString::fromUtf8(run.err).contains(expected), qPrintable(expected + "\n" + run.err));
+        QCOMPARE(run.err.contains("probably a"), !note.isEmpty());
+        QVERIFY2(QString::fromUtf8(run.err).contains(note), run.err.constData());
+    }
+
+    // info ends with the devices that answer on the I2C bus, found by reading only.
+    void infoListsDevices_data()
+    {
+        QTest::addColumn<QStringList>("sim");
+        QTest::addColumn<QString>("devices");
+        QTest::newRow("default bench") << QStringList() << "devices on the bus: 78 A2 A8 AA D0\n";
+        QTest::newRow("no clock, 24c16") << QStringList{"--sim-24cxx", "24c16", "--sim-pcf8583", "off"}
+                                         << "devices on the bus: 78 A0 A2 A4 A6 A8 AA AC AE D0\n";
+    }
+    void infoListsDevices()
+    {
+        QFETCH(QStringList, sim);
+        QFETCH(QString, devices);
+        const QString log = Path(QStringLiteral("info-%1.log").arg(QTest::currentDataTag()));
+        const Run run = Cli(sim + QStringList{"--sim-log", log, "info"});
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.out.startsWith("adapter: RZT-USBasp connected\n"), run.out.constData());
+        QVERIFY2(run.out.endsWith(devices.toUtf8()), run.out.constData());
+        QCOMPARE(I2cWrites(log), 0);
+    }
+
     // A differing byte is reported by address and count, with status 1.
     void verifyFindsDifferences()
     {
@@ -258,7 +438,7 @@ private slots:
         QVERIFY(raw.open(QIODevice::WriteOnly));
         raw.write(Pattern(256));
         raw.close();
-        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "-c", "24c02", "-i", raw.fileName()}).code, 0);
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "--yes", "-c", "24c02", "-i", raw.fileName()}).code, 0);
         QByteArray changed = Pattern(256);
         changed[0x41] = char(~changed[0x41]);
         changed[0x90] = char(~changed[0x90]);
@@ -277,6 +457,7 @@ private slots:
         QTest::addColumn<QString>("shows");
         QTest::newRow("program") << QStringList{} << "Exit status";
         QTest::newRow("eeprom read") << QStringList{"eeprom", "read"} << "--start N";
+        QTest::newRow("eeprom erase") << QStringList{"eeprom", "erase"} << "--ignore-clock";
         QTest::newRow("rtc set") << QStringList{"rtc", "set"} << "YYYY-MM-DD";
         QTest::newRow("display text") << QStringList{"display", "text"} << "--size";
     }
@@ -394,7 +575,7 @@ private slots:
     // The bar goes to a terminal only; --quiet leaves nothing but errors.
     void progressOnlyOnTerminal()
     {
-        const QStringList write = {"--sim-24cxx", "24c16", "eeprom", "write", "-c", "24c16", "-i", Path("bar.bin")};
+        const QStringList write = {"--sim-24cxx", "24c16", "eeprom", "write", "--yes", "-c", "24c16", "-i", Path("bar.bin")};
         QFile raw(Path(QStringLiteral("bar.bin")));
         QVERIFY(raw.open(QIODevice::WriteOnly));
         raw.write(Pattern(2048));
