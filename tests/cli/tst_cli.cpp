@@ -366,6 +366,41 @@ private slots:
         QCOMPARE(ReadRaw(bench, chip), expected);
     }
 
+    // On a terminal the question is asked, and only yes writes.
+    void questionOnTerminal_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("code");
+        QTest::newRow("y") << QByteArray("y\n") << 0;
+        QTest::newRow("yes") << QByteArray("yes\n") << 0;
+        QTest::newRow("n") << QByteArray("n\n") << 1;
+        QTest::newRow("just enter") << QByteArray("\n") << 1;
+    }
+    void questionOnTerminal()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(int, code);
+        if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+            QSKIP("script (util-linux) is not installed to give the program a terminal");
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
+        const QStringList bench = Sim(QStringLiteral("24c02"), QStringLiteral("ask-%1.state").arg(tag));
+        const QByteArray file = Pattern(256);
+        QStringList quoted;
+        for (const QString &argument : QStringList{QStringLiteral(BRINDLE_CLI), "--simulator"} + bench +
+                                           QStringList{"eeprom", "write", "-c", "24c02", "--backup-dir", Path("scratch"),
+                                                       "-i", WriteFile("ask-" + tag + ".bin", file)})
+            quoted << QLatin1Char('\'') + argument + QLatin1Char('\'');
+        QProcess terminal;
+        terminal.start(QStringLiteral("script"), {"-qec", quoted.join(' '), "/dev/null"});
+        QVERIFY(terminal.waitForStarted());
+        terminal.write(answer);
+        QVERIFY(terminal.waitForFinished(60000));
+        const QByteArray drawn = terminal.readAllStandardOutput();
+        QCOMPARE(terminal.exitCode(), code);
+        QVERIFY2(drawn.contains("bytes in 32 pages will change") && drawn.contains("Write? [y/N]"), drawn.constData());
+        QCOMPARE(ReadRaw(bench, QStringLiteral("24c02")) == file, code == 0);
+    }
+
     // The CRC-32 on standard error is zlib's of the bytes in the file, and a
     // whole-chip read that repeats itself names the smaller chip.
     void readPrintsCrc_data()
