@@ -101,19 +101,26 @@ private slots:
         QTest::addColumn<int>("fill");
         const int c02 = int(Eeprom24Type::C02), c04 = int(Eeprom24Type::C04), c08 = int(Eeprom24Type::C08),
                   c16 = int(Eeprom24Type::C16);
-        QTest::newRow("24c16 beside the clock") << c16 << 0 << true << false << "A0" << 0 << 2048 << "A2" << true << 0xFF;
+        QTest::newRow("24c16 beside the clock")
+            << c16 << 0 << true << false << "A0" << 0 << 2048 << "A2" << true << 0xFF;
         QTest::newRow("24c16 alone") << c16 << 0 << false << false << "A0" << 0 << 2048 << "" << true << 0xFF;
         QTest::newRow("24c16 block 1 only") << c16 << 0 << true << false << "A0" << 256 << 257 << "A2" << true << 0xFF;
         QTest::newRow("24c16 block 0 only") << c16 << 0 << true << false << "A0" << 0 << 256 << "" << true << 0xFF;
         QTest::newRow("24c16 from block 2") << c16 << 0 << true << false << "A0" << 512 << 2048 << "" << false << 0xFF;
-        QTest::newRow("24c04 at A8 beside the clock") << c04 << 4 << true << false << "A8" << 0 << 512 << "" << false << 0xFF;
-        QTest::newRow("24c08 at A0 beside the clock") << c08 << 0 << true << false << "A0" << 0 << 1024 << "A2" << true << 0xFF;
-        QTest::newRow("24c02 at A0 beside the clock") << c02 << 0 << true << false << "A0" << 0 << 256 << "" << true << 0xFF;
+        QTest::newRow("24c04 at A8 beside the clock")
+            << c04 << 4 << true << false << "A8" << 0 << 512 << "" << false << 0xFF;
+        QTest::newRow("24c08 at A0 beside the clock")
+            << c08 << 0 << true << false << "A0" << 0 << 1024 << "A2" << true << 0xFF;
+        QTest::newRow("24c02 at A0 beside the clock")
+            << c02 << 0 << true << false << "A0" << 0 << 256 << "" << true << 0xFF;
         // The clock's bits show only where the EEPROM holds ones.
-        QTest::newRow("24c16 of 5A beside the clock") << c16 << 0 << true << false << "A0" << 0 << 2048 << "A2" << true << 0x5A;
-        QTest::newRow("24c16 of 00 hides the clock") << c16 << 0 << true << false << "A0" << 0 << 2048 << "" << true << 0x00;
+        QTest::newRow("24c16 of 5A beside the clock")
+            << c16 << 0 << true << false << "A0" << 0 << 2048 << "A2" << true << 0x5A;
+        QTest::newRow("24c16 of 00 hides the clock")
+            << c16 << 0 << true << false << "A0" << 0 << 2048 << "" << true << 0x00;
         // A stopped clock holds still like memory: nothing tells it apart.
-        QTest::newRow("stopped clock beside 24c16") << c16 << 0 << true << true << "A0" << 0 << 2048 << "" << true << 0xFF;
+        QTest::newRow("stopped clock beside 24c16")
+            << c16 << 0 << true << true << "A0" << 0 << 2048 << "" << true << 0xFF;
     }
     void runningClockFound()
     {
@@ -142,7 +149,8 @@ private slots:
         if (reason.isEmpty()) {
             QVERIFY2(got.isEmpty(), qPrintable(got));
         } else {
-            QVERIFY2(got.contains(" " + reason + ",") && got.contains("24C16") && got.contains("PCF8583"), qPrintable(got));
+            QVERIFY2(got.contains(" " + reason + ",") && got.contains("24C16") && got.contains("PCF8583"),
+                     qPrintable(got));
         }
         QCOMPARE(Requests(bench, kI2cRead) > 0, reads);
         // Only the whole wait clears a range; a moving clock may show sooner.
