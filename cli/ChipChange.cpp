@@ -53,7 +53,25 @@ int ChangeChip(CliSession &session, TZqEEPROMBase &engine, const ChipImage &imag
     how.backupFolder = options.has("backup-dir") ? options.value("backup-dir") : DefaultBackupFolder();
     how.now = QDateTime::currentDateTime();
     how.verify = !options.has("no-verify");
+    // Only the pages or words that differ are written, each as a write of its
+    // own: the bar counts them. The chip's bytes are in the buffer when asked.
+    int units = 0;
+    int unitsDone = 0;
+    const TOnProgress shown = engine.OnProgress;
+    const auto countUnits = [&] {
+        units = SummarizeChange(engine.EEPROM_BUF().left(engine.BufferSize()), image, engine.WriteUnitBytes()).units;
+    };
+    engine.OnProgress = [&](QObject *sender, TEepromAction action, int percent) {
+        if (action == eaWrite && units > 0) {
+            const int whole = unitsDone * 100 + percent;
+            unitsDone += percent == 100 ? 1 : 0;
+            percent = qMin(100, whole / units);
+        }
+        if (shown)
+            shown(sender, action, percent);
+    };
     how.confirm = [&](const QString &summary) {
+        countUnits();
         if (options.has("yes")) {
             session.Note(summary);
             return true;
@@ -77,6 +95,7 @@ int ChangeChip(CliSession &session, TZqEEPROMBase &engine, const ChipImage &imag
         };
     }
     const TProtectedOutcome outcome = ProtectedWriteImage(engine, image, how);
+    engine.OnProgress = shown;
     if (unasked) {
         CliSession::Error(QStringLiteral("nothing written: there is no terminal to ask on; add --yes to %1 without "
                                          "a question (backup %2)")

@@ -636,6 +636,9 @@ private slots:
         QVERIFY2(drawn.contains("write [##############################] 100%") && drawn.contains("B/s") &&
                      drawn.contains("left"),
                  drawn.constData());
+        // The 128 pages are written one request each; the bar climbs over all of them.
+        QVERIFY2(QRegularExpression(QStringLiteral("write \\[#+ +\\] +[1-4]?[0-9]%")).match(QString::fromUtf8(drawn)).hasMatch(),
+                 drawn.constData());
     }
 
     // Nothing of the window's settings appears in the test's home or config folder.
