@@ -1,5 +1,7 @@
 #include "Page24Cxx.h"
 
+#include "BusGuard.h"
+#include "ChipGuard.h"
 #include "ClickablePicture.h"
 #include "Cp1250.h"
 #include "DeviceGuard.h"
@@ -29,6 +31,8 @@ const QColor kEraseColour(255, 0, 0);
 const QString kReadingLine = QStringLiteral("reading EEPROM ... 0%");
 const QString kEraseNotice = QStringLiteral("Zaznacz checkbox \"ERASE\"   ");
 const int kChipBytes[] = {256, 512, 1024, 2048};
+const QString kWrittenCaption = QStringLiteral("Ilość bajtów zapisanych: ");
+const QString kErasedCaption = QStringLiteral("Ilość bajtów skasowanych: ");
 const QString kFallbackNote = QStringLiteral("  (adapter nie czyta blokami: odczyt bajt po bajcie)");
 
 QString ActionText(TEepromAction action)
@@ -62,6 +66,8 @@ TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
         new TImageFileBox([this] { return BeginWork(); },
                           [this] { return ComboBox3->currentText().section(QLatin1Char(' '), 0, 0).toLatin1(); }, this);
     ImageFileBox1->SetSmallerTypes({{256, "24C02"}, {512, "24C04"}, {1024, "24C08"}});
+    ImageFileBox1->SetAfterWrite([this](const ChipImage &image, qint64 changed) { ShowWritten(image, changed); });
+    ImageFileBox1->SetBusCheck([this](const ChipImage &image) { return BusCheck(image); });
     grid->addWidget(ImageFileBox1, 3, 0, 1, 4);
     auto *viewHead = new QHBoxLayout;
     viewHead->addWidget(new QLabel(QStringLiteral("Dane z pamięci EEPROM "), this));
@@ -194,29 +200,50 @@ void TPage24Cxx::AdvGlowButton8Click()
         return;
     }
     const TDeviceGuard::THold hold = BeginWork();
-    if (!hold)
+    if (!hold || !FEngine)
         return;
     CheckBox1->setChecked(false);
-    WriteThenRead(QByteArray(), 0, kEraseColour);
+    WriteImage(BlankImage(FEngine->BufferSize()), kEraseColour);
 }
 
-// A blank text makes the engine erase the whole chip; the end label says so.
+// A blank text erases the whole chip; the count label says so.
 void TPage24Cxx::AdvGlowButton9Click()
 {
     const TDeviceGuard::THold hold = BeginWork();
-    if (hold)
-        WriteThenRead(Cp1250::Encode(edEEMdata->text()), FieldNumber(edEEoffset), kWriteColour);
+    if (!hold || !FEngine)
+        return;
+    const QByteArray data = Cp1250::Encode(edEEMdata->text());
+    const int chipBytes = FEngine->BufferSize();
+    if (TZqEEPROM24Cxx::ErasesChip(data))
+        WriteImage(BlankImage(chipBytes), kEraseColour);
+    else
+        WriteImage(TImageFileBox::TypedImage(data, FieldNumber(edEEoffset), chipBytes), kWriteColour);
 }
 
 void TPage24Cxx::CheckBox4Click() { ZqHexView1->SetAddGap(CheckBox4->isChecked()); }
 
-void TPage24Cxx::WriteThenRead(const QByteArray &data, int address, const QColor &colour)
+void TPage24Cxx::WriteImage(const ChipImage &image, const QColor &colour)
 {
     SetGauge(prg, 0, colour);
     ZqHexView1->clear();
-    if (FEngine)
-        FEngine->WriteEEPROM(data, address);
+    ImageFileBox1->WriteProtected(image);
+}
+
+void TPage24Cxx::ShowWritten(const ChipImage &image, qint64 changedBytes)
+{
+    const bool erase = FEngine && image == BlankImage(FEngine->BufferSize());
+    Label14->setText((erase ? kErasedCaption : kWrittenCaption) + QString::number(changedBytes));
     ReadEEPROM();
+}
+
+// A clock that shares the image's device bytes would take the write as its own.
+QString TPage24Cxx::BusCheck(const ChipImage &image) const
+{
+    if (!FEngine || image.isEmpty())
+        return QString();
+    const int from = int(image.segments().constFirst().address);
+    const QString chipName = ComboBox3->currentText().section(QLatin1Char(' '), 0, 0).toUpper();
+    return RunningClockInRange(*FEngine, chipName, from, int(image.end()), TImageFileBox::BusCheckWait());
 }
 
 void TPage24Cxx::ReadEEPROM()
@@ -245,10 +272,8 @@ void TPage24Cxx::ZqEEPROM24Cxx1ActionEnd(QObject *, TEepromAction EepromAction, 
             RestartLines(ZqHexView1, FEngine->LastReadProblem());
         break;
     case eaWrite:
-        Label14->setText(QStringLiteral("Ilość bajtów zapisanych: ") + count);
-        break;
     case eaErase:
-        Label14->setText(QStringLiteral("Ilość bajtów skasowanych: ") + count);
+        // Every write is a protected one, which counts the bytes it changed.
         break;
     }
 }

@@ -2,6 +2,8 @@
 // its real chips, driven as a user drives them: typing, clicking, waiting.
 #include "Cp1250.h"
 #include "DeviceGuard.h"
+#include "DumpColumns.h"
+#include "ImageFileBox.h"
 #include "Page24Cxx.h"
 #include "Page93Cxx.h"
 #include "PageRtc.h"
@@ -32,18 +34,26 @@ using namespace sim;
 namespace {
 // The window on a simulator of its own. Manual time for the clock tests;
 // the 24Cxx engine waits out write cycles in real time, so its chips need the
-// steady clock.
+// steady clock. Confirmations answer answer and keep what they were asked;
+// backups go to a folder of the test's own.
 struct Bench {
-    explicit Bench(bool steady)
+    explicit Bench(bool steady, const BusPopulation &population = {})
     {
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-        simulator = std::make_unique<Simulator>(BusPopulation{}, steady ? nullptr : &clock);
+        simulator = std::make_unique<Simulator>(population, steady ? nullptr : &clock);
         form = std::make_unique<TForm1>(simulator.get(), simulator.get());
         form->show();
+        TImageFileBox::Confirmer() = [this](QWidget *, const QString &text) {
+            asked << text;
+            return answer;
+        };
+        TImageFileBox::BackupFolder() = backups.path();
         QTRY_VERIFY(form->ZqLibUSB1->Connected());
     }
     ~Bench()
     {
+        TImageFileBox::Confirmer() = nullptr;
+        TImageFileBox::BackupFolder().clear();
         form.reset();
         simulator.reset();
     }
@@ -59,6 +69,9 @@ struct Bench {
     }
 
     QTemporaryDir config;
+    QTemporaryDir backups;
+    QStringList asked;
+    bool answer = true;
     ManualClock clock;
     std::unique_ptr<Simulator> simulator;
     std::unique_ptr<TForm1> form;
@@ -76,6 +89,9 @@ void type(QLineEdit *edit, const QString &text)
             QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
 }
+
+// The bytes an erase changes: all but those already FF.
+int changedByErase(const QByteArray &before) { return int(before.size() - before.count(char(0xFF))); }
 
 void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
@@ -242,7 +258,7 @@ private slots:
         click(page->AdvGlowButton8);
         QVERIFY(!page->CheckBox1->isChecked());
         QCOMPARE(bench.chip24(), QByteArray(512, char(0xFF)));
-        QCOMPARE(page->Label14->text(), QStringLiteral("Ilość bajtów skasowanych: 512"));
+        QCOMPARE(page->Label14->text(), QStringLiteral("Ilość bajtów skasowanych: %1").arg(changedByErase(pattern(512))));
         QCOMPARE(page->Label13->text(), QStringLiteral("Ilość bajtów odczytanych: 512"));
     }
 
@@ -254,7 +270,7 @@ private slots:
         type(page->edEEMdata, QStringLiteral("   "));
         click(page->AdvGlowButton9);
         QCOMPARE(bench.chip24(), QByteArray(512, char(0xFF)));
-        QCOMPARE(page->Label14->text(), QStringLiteral("Ilość bajtów skasowanych: 512"));
+        QCOMPARE(page->Label14->text(), QStringLiteral("Ilość bajtów skasowanych: %1").arg(changedByErase(pattern(512))));
     }
 
     void readBeyondTheEnd()
@@ -365,6 +381,99 @@ private slots:
         click(page->AdvGlowButton11);
         QVERIFY(!page->CheckBox2->isChecked());
         QCOMPARE(bench.simulator->firmware().eeprom93()->memory(), QByteArray(128, char(0xFF)));
+    }
+
+    // Typed text and erase on both pages are backed up and confirmed with
+    // the change summary; a refusal changes nothing; the count label gives the
+    // bytes changed and the view the chip read back; a repeat has nothing to do.
+    void typedWriteAndEraseAreProtected_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("answer");
+        for (const char *kind : {"24", "93"})
+            for (const char *action : {"text", "erase"})
+                for (const bool answer : {true, false})
+                    QTest::addRow("%s %s %s", kind, action, answer ? "agreed" : "refused")
+                        << kind << action << answer;
+        QTest::newRow("24 blank text agreed") << "24" << "blank text" << true;
+    }
+    void typedWriteAndEraseAreProtected()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, action);
+        QFETCH(bool, answer);
+        Bench bench(true);
+        const bool is24 = kind == "24";
+        TPage24Cxx *page24 = bench.form->TabSheet1;
+        TPage93Cxx *page93 = bench.form->TabSheet2;
+        const auto chip = [&] {
+            return is24 ? bench.chip24() : bench.simulator->firmware().eeprom93()->memory();
+        };
+        const QByteArray before = pattern(is24 ? 512 : 128);
+        is24 ? bench.simulator->firmware().eeprom24()->setMemory(0, before)
+             : bench.simulator->firmware().eeprom93()->setMemory(0, before);
+        // Seven bytes from byte 32: on the 93C46 (16-bit, word 16) the last
+        // word keeps its low byte.
+        const QString text = QStringLiteral("Zażółć!");
+        QByteArray wanted = before;
+        if (action == "text")
+            wanted.replace(32, 7, Cp1250::Encode(text));
+        else
+            wanted.fill(char(0xFF));
+        const int changed = int(std::count_if(before.begin(), before.end(), [&, i = 0](char) mutable {
+            const bool differs = before[i] != wanted[i];
+            ++i;
+            return differs;
+        }));
+        QAbstractButton *button = nullptr;
+        if (action == "erase") {
+            click(is24 ? page24->CheckBox1 : page93->CheckBox2);
+            button = is24 ? page24->AdvGlowButton8 : page93->AdvGlowButton11;
+        } else {
+            type(is24 ? page24->edEEMdata : page93->Edit4, action == "text" ? text : QStringLiteral("  "));
+            type(is24 ? page24->edEEoffset : page93->Edit5, is24 ? QStringLiteral("32") : QStringLiteral("16"));
+            button = is24 ? page24->AdvGlowButton9 : page93->AdvGlowButton12;
+        }
+        const auto count = [&] { return is24 ? page24->Label14->text() : page93->lb93cBajtyZapisane->text(); };
+        const auto expectedCount = [&](int n) {
+            if (!is24)
+                return QString::number(n);
+            return (action == "text" ? QStringLiteral("Ilość bajtów zapisanych: ")
+                                     : QStringLiteral("Ilość bajtów skasowanych: ")) +
+                   QString::number(n);
+        };
+        bench.answer = answer;
+        click(button);
+
+        QCOMPARE(bench.asked.size(), 1);
+        QVERIFY2(bench.asked[0].startsWith(QStringLiteral("%1 bytes in ").arg(changed)), qPrintable(bench.asked[0]));
+        QVERIFY2(bench.asked[0].contains(QStringLiteral("Backup of the chip: ")), qPrintable(bench.asked[0]));
+        QCOMPARE(chip(), answer ? wanted : before);
+        const QStringList backups = QDir(bench.backups.path()).entryList(QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        QFile backup(QDir(bench.backups.path()).filePath(backups[0]));
+        QVERIFY(backup.open(QIODevice::ReadOnly));
+        QCOMPARE(backup.readAll(), before);
+        QCOMPARE(count(), expectedCount(answer ? changed : 0));
+        // The view shows the chip read back: the line at 0x020 holds what the chip does.
+        const QByteArray line = chip().mid(32, 16);
+        const QString hex =
+            DumpColumns::HexText(reinterpret_cast<const unsigned char *>(line.constData()), int(line.size()));
+        const QString dump = (is24 ? page24->ZqHexView1 : page93->ZqHexView2)->toPlainText();
+        QVERIFY2(dump.contains(QStringLiteral("020  ") + hex), qPrintable(dump.left(400)));
+
+        if (!answer)
+            return;
+        bench.asked.clear();
+        if (action == "erase")
+            click(is24 ? page24->CheckBox1 : page93->CheckBox2);
+        click(button);
+        QVERIFY(bench.asked.isEmpty());
+        const QString status = (is24 ? page24->ImageFileBox1 : page93->ImageFileBox1)->StatusText();
+        QVERIFY2(status.startsWith(QStringLiteral("nothing to change")), qPrintable(status));
+        QCOMPARE(count(), expectedCount(0));
+        QCOMPARE(QDir(bench.backups.path()).entryList(QDir::Files).size(), 1);
     }
 
     // Clicks on this and other pages while a read runs do nothing: their
