@@ -8,7 +8,11 @@
 #include <QGridLayout>
 #include <QTimer>
 
-void TDevicePage::SetLink(TZqLibUSB *link) { FLink = link; }
+void TDevicePage::SetLink(TZqLibUSB *link)
+{
+    FLink = link;
+    FollowGuard();
+}
 TZqLibUSB *TDevicePage::Link() const { return FLink; }
 TDeviceGuard *TDevicePage::Guard() const { return FGuard; }
 
@@ -19,13 +23,17 @@ void TDevicePage::SetGuard(TDeviceGuard *guard)
     FGuard = guard;
     if (guard)
         connect(guard, &TDeviceGuard::BusyChanged, this, &TDevicePage::FollowGuard);
-    FollowGuard(guard && guard->Busy());
+    FollowGuard();
 }
 
-void TDevicePage::FollowGuard(bool busy)
+void TDevicePage::LinkChanged() { FollowGuard(); }
+
+// A page given no link (built alone) keeps its buttons for the guard to rule.
+void TDevicePage::FollowGuard()
 {
+    const bool free = !(FGuard && FGuard->Busy()) && (!FLink || FLink->Connected());
     for (QWidget *button : DeviceButtons())
-        button->setEnabled(!busy);
+        button->setEnabled(free);
 }
 
 TDeviceGuard::THold TDevicePage::BeginWork() const { return FGuard ? FGuard->Begin() : TDeviceGuard::THold(); }

@@ -83,6 +83,7 @@ TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
     connect(AdvGlowButton8, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton8Click);
     connect(AdvGlowButton9, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton9Click);
     connect(CheckBox4, &QCheckBox::clicked, this, &TPage24Cxx::CheckBox4Click);
+    connect(btnScanI2c, &QPushButton::clicked, this, &TPage24Cxx::ScanI2cClick);
     connect(edBlockSize, &QSpinBox::valueChanged, this, &TPage24Cxx::edBlockSizeChange);
     ZqHexView1->OnDisplayEnd = ZqHexView1DisplayEnd;
 }
@@ -94,6 +95,11 @@ QWidget *TPage24Cxx::NewReadGroup()
     edEEbytes = DigitsEdit(group, "edEEbytes", 4, QStringLiteral("512"));
     AdvGlowButton7 = Named(new QPushButton(QStringLiteral("ODCZYTAJ"), group), "AdvGlowButton7");
     Label13 = Named(new QLabel(QStringLiteral("Ilość bajtów odczytanych: "), group), "Label13");
+    btnScanI2c = Named(new QPushButton(QStringLiteral("SKANUJ I2C"), group), "btnScanI2c");
+    btnScanI2c->setToolTip(QStringLiteral("List the device bytes that answer on the I2C bus; nothing is written"));
+    lbBusScan = Named(new QLabel(group), "lbBusScan");
+    lbBusScan->setWordWrap(true);
+    lbBusScan->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *box = new QGridLayout(group);
     box->addWidget(new QLabel(QStringLiteral("adres"), group), 0, 0);
     box->addWidget(new QLabel(QStringLiteral("ilość bajtów:"), group), 0, 1);
@@ -101,6 +107,8 @@ QWidget *TPage24Cxx::NewReadGroup()
     box->addWidget(edEEbytes, 1, 1);
     box->addWidget(AdvGlowButton7, 1, 2);
     box->addWidget(Label13, 2, 0, 1, 3);
+    box->addWidget(btnScanI2c, 3, 0);
+    box->addWidget(lbBusScan, 3, 1, 1, 2);
     return group;
 }
 
@@ -143,7 +151,7 @@ QLayout *TPage24Cxx::NewBlockRow()
 
 QList<QWidget *> TPage24Cxx::DeviceButtons() const
 {
-    return QList<QWidget *>{AdvGlowButton7, AdvGlowButton8, AdvGlowButton9} + ImageFileBox1->Buttons();
+    return QList<QWidget *>{AdvGlowButton7, AdvGlowButton8, AdvGlowButton9, btnScanI2c} + ImageFileBox1->Buttons();
 }
 
 void TPage24Cxx::SetEngine(TZqEEPROM24Cxx *engine)
@@ -218,6 +226,13 @@ void TPage24Cxx::AdvGlowButton9Click()
         WriteImage(BlankImage(chipBytes), kEraseColour);
     else
         WriteImage(TImageFileBox::TypedImage(data, FieldNumber(edEEoffset), chipBytes), kWriteColour);
+}
+
+void TPage24Cxx::ScanI2cClick()
+{
+    const TDeviceGuard::THold hold = BeginWork();
+    if (hold)
+        lbBusScan->setText(BusScanText(ScanI2cBus(Link())));
 }
 
 void TPage24Cxx::CheckBox4Click() { ZqHexView1->SetAddGap(CheckBox4->isChecked()); }

@@ -56,6 +56,8 @@ public:
     QPushButton *AdvGlowButton8;
     QLabel *Label14;
     QSpinBox *edBlockSize;
+    QPushButton *btnScanI2c;
+    QLabel *lbBusScan;
 
 protected:
     QList<QWidget *> DeviceButtons() const override;
@@ -65,6 +67,7 @@ private:
     QWidget *NewWriteGroup();
     QLayout *NewBlockRow();
     void edBlockSizeChange();
+    void ScanI2cClick();
     void AdvGlowButton7Click();
     void AdvGlowButton8Click();
     void AdvGlowButton9Click();

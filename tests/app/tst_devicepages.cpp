@@ -53,6 +53,7 @@ struct Bench {
     ~Bench()
     {
         TImageFileBox::Confirmer() = nullptr;
+        TImageFileBox::BusCheckWait() = WaitWithMessages;
         TImageFileBox::BackupFolder().clear();
         form.reset();
         simulator.reset();
@@ -474,6 +475,97 @@ private slots:
         QVERIFY2(status.startsWith(QStringLiteral("nothing to change")), qPrintable(status));
         QCOMPARE(count(), expectedCount(0));
         QCOMPARE(QDir(bench.backups.path()).entryList(QDir::Files).size(), 1);
+    }
+
+    // A 24C16 spans the device bytes of a PCF8583 at A2: before an erase the
+    // page looks for a running clock there (its wait moving the simulated
+    // time) and refuses, unless the user goes on all the same. A 24C04 at
+    // A8 shares nothing and is not held up.
+    void eraseGuardsTheClock_data()
+    {
+        QTest::addColumn<bool>("c16");
+        QTest::addColumn<bool>("goOn");
+        QTest::addColumn<bool>("clockAsked");
+        QTest::addColumn<bool>("erased");
+        QTest::newRow("24C16 refused") << true << false << true << false;
+        QTest::newRow("24C16 overridden") << true << true << true << true;
+        QTest::newRow("24C04 at A8") << false << true << false << true;
+    }
+    void eraseGuardsTheClock()
+    {
+        QFETCH(bool, c16);
+        QFETCH(bool, goOn);
+        QFETCH(bool, clockAsked);
+        QFETCH(bool, erased);
+        BusPopulation population;
+        if (c16)
+            population.eeprom24 = Eeprom24Type::C16;
+        Bench bench(false, population);
+        TPage24Cxx *page = bench.form->TabSheet1;
+        page->SetChipType(c16 ? 3 : 1);
+        const int size = c16 ? 2048 : 512;
+        bench.form->ZqEEPROM24Cxx1->SetWait([&](int ms) { bench.clock.advanceMs(ms); });
+        int waits = 0;
+        TImageFileBox::BusCheckWait() = [&](int ms) {
+            ++waits;
+            bench.clock.advanceMs(ms);
+        };
+        // Block A2 of the EEPROM left FF, so only the clock drives those reads.
+        QByteArray before = pattern(size);
+        if (c16)
+            before.replace(256, 256, QByteArray(256, char(0xFF)));
+        bench.simulator->firmware().eeprom24()->setMemory(0, before);
+        Pcf8583 &rtc = bench.rtc();
+        for (int r = Pcf8583::Timer; r < 256; ++r)
+            rtc.setRegister(std::uint8_t(r), std::uint8_t(r * 3));
+        rtc.setTime({0, 6, 15, 2, 12, 0, 0, 0});
+        const auto kept = [&] {
+            QByteArray bytes;
+            for (int r : {int(Pcf8583::Control)})
+                bytes += char(rtc.registerValue(std::uint8_t(r)));
+            for (int r = Pcf8583::Timer; r < 256; ++r)
+                bytes += char(rtc.registerValue(std::uint8_t(r)));
+            return bytes;
+        };
+        const QByteArray clockBefore = kept();
+        const qint64 startUs = bench.clock.nowUs();
+        bench.answer = goOn;
+        click(page->CheckBox1);
+        click(page->AdvGlowButton8);
+
+        QCOMPARE(waits, clockAsked ? 1 : 0);
+        const QString reason = QStringLiteral("a running clock (PCF8583) answers at device byte A2, which the 24C16 "
+                                              "also uses: writing there would change the clock");
+        QCOMPARE(!bench.asked.isEmpty() && bench.asked[0].startsWith(reason), clockAsked);
+        QCOMPARE(bench.chip24() == QByteArray(size, char(0xFF)), erased);
+        if (erased)
+            return;
+        QCOMPARE(bench.asked.size(), 1);
+        QCOMPARE(page->ImageFileBox1->StatusText(), reason + QStringLiteral(": nothing written"));
+        QCOMPARE(bench.chip24(), before);
+        QCOMPARE(kept(), clockBefore);
+        // Still counting from where it was set: only the simulated time moved it.
+        const Pcf8583::Time now = rtc.time();
+        QCOMPARE(qint64(now.hour * 360000 + now.minute * 6000 + now.second * 100 + now.hundredths),
+                 12 * 360000 + (bench.clock.nowUs() - startUs) / 10000);
+    }
+
+    // The scan lists what answers on the default bench; without an adapter
+    // its button is disabled with the page's others.
+    void busScanListsTheBench()
+    {
+        Bench bench(false);
+        TPage24Cxx *page = bench.form->TabSheet1;
+        QVERIFY(page->lbBusScan->text().isEmpty());
+        click(page->btnScanI2c);
+        QCOMPARE(page->lbBusScan->text(), QStringLiteral("devices on the bus: 78 A2 A8 AA D0"));
+        bench.simulator->pull(bench.simulator->adapter());
+        QTRY_VERIFY(!bench.form->ZqLibUSB1->Connected());
+        QVERIFY(!page->btnScanI2c->isEnabled());
+        QVERIFY(!page->AdvGlowButton7->isEnabled());
+        bench.simulator->plug(bench.simulator->adapter());
+        QTRY_VERIFY(bench.form->ZqLibUSB1->Connected());
+        QVERIFY(page->btnScanI2c->isEnabled());
     }
 
     // Clicks on this and other pages while a read runs do nothing: their
