@@ -3,6 +3,7 @@
 #include "ChipGuard.h"
 #include "EepromImage.h"
 #include "ImageFile.h"
+#include "ZqHexView.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -107,8 +108,17 @@ QString TImageFileBox::StatusText() const { return lbImageStatus->text(); }
 
 void TImageFileBox::Report(const QString &text)
 {
+    FLastReport = text;
     lbImageStatus->setText(text);
     emit Reported(text);
+}
+
+void TImageFileBox::FollowSelection(TZqHexView *view)
+{
+    connect(view, &QTextEdit::selectionChanged, this, [this, view] {
+        const QString selection = view->SelectionText();
+        lbImageStatus->setText(selection.isEmpty() ? FLastReport : selection);
+    });
 }
 
 // Saving touches no device, but waits its turn so it never catches a read

@@ -15,6 +15,7 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class TZqEEPROMBase;
+class TZqHexView;
 
 class TImageFileBox : public QGroupBox {
     Q_OBJECT
@@ -44,6 +45,9 @@ public:
     void SetSmallerTypes(const QList<QPair<int, QString>> &types) { FSmallerTypes = types; }
     // A 93Cxx in 16-bit organisation: a failed verify looks for swapped bytes.
     void SetWordSwapCheck(std::function<bool()> check) { FWordSwapCheck = std::move(check); }
+    // A selection of bytes in view shows its range and CRC-32 in the status;
+    // without one the status is the last report again.
+    void FollowSelection(TZqHexView *view);
     // The status after the engine's read of bytes (CRC-32, notes, or why
     // nothing was read).
     void ShowRead(int bytes);
@@ -89,4 +93,5 @@ private:
     std::function<bool()> FWordSwapCheck;
     std::function<QString(const ChipImage &)> FBusCheck;
     TAfterWrite FAfterWrite;
+    QString FLastReport;
 };

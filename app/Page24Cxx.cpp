@@ -66,6 +66,7 @@ TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
         new TImageFileBox([this] { return BeginWork(); },
                           [this] { return ComboBox3->currentText().section(QLatin1Char(' '), 0, 0).toLatin1(); }, this);
     ImageFileBox1->SetSmallerTypes({{256, "24C02"}, {512, "24C04"}, {1024, "24C08"}});
+    ImageFileBox1->FollowSelection(ZqHexView1);
     ImageFileBox1->SetAfterWrite([this](const ChipImage &image, qint64 changed) { ShowWritten(image, changed); });
     ImageFileBox1->SetBusCheck([this](const ChipImage &image) { return BusCheck(image); });
     grid->addWidget(ImageFileBox1, 3, 0, 1, 4);

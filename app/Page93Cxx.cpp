@@ -62,6 +62,7 @@ TPage93Cxx::TPage93Cxx(QWidget *parent) : TDevicePage(parent)
                                       this);
     ImageFileBox1->SetSmallerTypes({{128, "93C46"}, {256, "93C56"}, {512, "93C66"}, {1024, "93C76"}});
     ImageFileBox1->SetWordSwapCheck([this] { return Organisation16(); });
+    ImageFileBox1->FollowSelection(ZqHexView2);
     ImageFileBox1->SetAfterWrite([this](const ChipImage &, qint64 changed) { ShowWritten(changed); });
     grid->addWidget(ImageFileBox1, 3, 0, 1, 4);
     auto *viewHead = new QHBoxLayout;

@@ -1,6 +1,7 @@
 // The EEPROM and clock pages of the main window on the virtual adapter with
 // its real chips, driven as a user drives them: typing, clicking, waiting.
 #include "Cp1250.h"
+#include "ChipGuard.h"
 #include "DeviceGuard.h"
 #include "DumpColumns.h"
 #include "ImageFileBox.h"
@@ -26,6 +27,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTimer>
 #include <QtTest>
 
@@ -568,6 +570,29 @@ private slots:
         QVERIFY(page->btnScanI2c->isEnabled());
     }
 
+    // A selection in the dump puts its range and CRC-32 in the page's status
+    // in place of the read's; without a selection the read's comes back.
+    void selectionShownInTheStatus()
+    {
+        Bench bench(true);
+        bench.simulator->firmware().eeprom24()->setMemory(0, pattern(512));
+        TPage24Cxx *page = bench.form->TabSheet1;
+        click(page->AdvGlowButton7);
+        const QString readStatus = page->ImageFileBox1->StatusText();
+        QVERIFY2(readStatus.startsWith(QStringLiteral("512 bytes read, CRC-32 ")), qPrintable(readStatus));
+        // Line 010 after the two header lines, its hex column from 5 on.
+        QTextCursor cursor(page->ZqHexView1->document());
+        const int line = page->ZqHexView1->document()->findBlockByNumber(3).position();
+        cursor.setPosition(line + 5);
+        cursor.setPosition(line + 5 + 3 * 4, QTextCursor::KeepAnchor);
+        page->ZqHexView1->setTextCursor(cursor);
+        QCOMPARE(page->ImageFileBox1->StatusText(),
+                 QStringLiteral("selection 0x0010..0x0013: 4 bytes, ") + Crc32Text(pattern(512).mid(16, 4)));
+        cursor.clearSelection();
+        page->ZqHexView1->setTextCursor(cursor);
+        QCOMPARE(page->ImageFileBox1->StatusText(), readStatus);
+    }
+
     // Clicks on this and other pages while a read runs do nothing: their
     // buttons are disabled, and a click that still arrives is refused.
     void secondClickDuringReadRefused()
@@ -606,11 +631,14 @@ private slots:
         QTimer::singleShot(40, page, [&] { bench.simulator->pull(bench.simulator->adapter()); });
         click(page->AdvGlowButton9);
         QVERIFY(!bench.form->DeviceGuard1->Busy());
-        QVERIFY(page->AdvGlowButton9->isEnabled());
+        // Free again, the button waits only for the adapter.
+        QCOMPARE(page->AdvGlowButton9->isEnabled(), bench.form->ZqLibUSB1->Connected());
         QVERIFY(bench.chip24().left(200) != QByteArray(200, 'x'));
         QTRY_VERIFY(!bench.form->ZqLibUSB1->Connected());
+        QVERIFY(!page->AdvGlowButton9->isEnabled());
         bench.simulator->plug(bench.simulator->adapter());
         QTRY_VERIFY(bench.form->ZqLibUSB1->Connected());
+        QVERIFY(page->AdvGlowButton9->isEnabled());
         click(page->AdvGlowButton9);
         QCOMPARE(bench.chip24().left(200), QByteArray(200, 'x'));
     }
