@@ -1,7 +1,7 @@
 // The EEPROM and clock pages of the main window on the virtual adapter with
 // its real chips, driven as a user drives them: typing, clicking, waiting.
-#include "Cp1250.h"
 #include "ChipGuard.h"
+#include "Cp1250.h"
 #include "DeviceGuard.h"
 #include "DumpColumns.h"
 #include "ImageFileBox.h"
@@ -261,7 +261,8 @@ private slots:
         click(page->AdvGlowButton8);
         QVERIFY(!page->CheckBox1->isChecked());
         QCOMPARE(bench.chip24(), QByteArray(512, char(0xFF)));
-        QCOMPARE(page->Label14->text(), QStringLiteral("Ilość bajtów skasowanych: %1").arg(changedByErase(pattern(512))));
+        QCOMPARE(page->Label14->text(),
+                 QStringLiteral("Ilość bajtów skasowanych: %1").arg(changedByErase(pattern(512))));
         QCOMPARE(page->Label13->text(), QStringLiteral("Ilość bajtów odczytanych: 512"));
     }
 
@@ -273,7 +274,8 @@ private slots:
         type(page->edEEMdata, QStringLiteral("   "));
         click(page->AdvGlowButton9);
         QCOMPARE(bench.chip24(), QByteArray(512, char(0xFF)));
-        QCOMPARE(page->Label14->text(), QStringLiteral("Ilość bajtów skasowanych: %1").arg(changedByErase(pattern(512))));
+        QCOMPARE(page->Label14->text(),
+                 QStringLiteral("Ilość bajtów skasowanych: %1").arg(changedByErase(pattern(512))));
     }
 
     void readBeyondTheEnd()
@@ -397,9 +399,9 @@ private slots:
         for (const char *kind : {"24", "93"})
             for (const char *action : {"text", "erase"})
                 for (const bool answer : {true, false})
-                    QTest::addRow("%s %s %s", kind, action, answer ? "agreed" : "refused")
-                        << kind << action << answer;
-        QTest::newRow("24 blank text agreed") << "24" << "blank text" << true;
+                    QTest::addRow("%s %s %s", kind, action, answer ? "agreed" : "refused") << kind << action << answer;
+        QTest::newRow("24 blank text agreed") << "24"
+                                              << "blank text" << true;
     }
     void typedWriteAndEraseAreProtected()
     {
@@ -410,9 +412,7 @@ private slots:
         const bool is24 = kind == "24";
         TPage24Cxx *page24 = bench.form->TabSheet1;
         TPage93Cxx *page93 = bench.form->TabSheet2;
-        const auto chip = [&] {
-            return is24 ? bench.chip24() : bench.simulator->firmware().eeprom93()->memory();
-        };
+        const auto chip = [&] { return is24 ? bench.chip24() : bench.simulator->firmware().eeprom93()->memory(); };
         const QByteArray before = pattern(is24 ? 512 : 128);
         is24 ? bench.simulator->firmware().eeprom24()->setMemory(0, before)
              : bench.simulator->firmware().eeprom93()->setMemory(0, before);

@@ -642,14 +642,15 @@ void TestZqHexView::selectionToBytes()
     view->setTextCursor(cursor);
     QCOMPARE(view->SelectedBytes().first, first);
     QCOMPARE(view->SelectedBytes().count, count);
-    const auto address = [](int a) { return QStringLiteral("0x") + QString::number(a, 16).toUpper().rightJustified(4, '0'); };
-    QCOMPARE(view->SelectionText(), QStringLiteral("selection %1..%2: %3 %4, CRC-32 %5")
-                                        .arg(address(0x10 + first), address(0x10 + first + count - 1))
-                                        .arg(count)
-                                        .arg(count == 1 ? QStringLiteral("byte") : QStringLiteral("bytes"))
-                                        .arg(QString::number(Crc32(bytes.mid(first, count)), 16)
-                                                 .toUpper()
-                                                 .rightJustified(8, '0')));
+    const auto address = [](int a) {
+        return QStringLiteral("0x") + QString::number(a, 16).toUpper().rightJustified(4, '0');
+    };
+    QCOMPARE(view->SelectionText(),
+             QStringLiteral("selection %1..%2: %3 %4, CRC-32 %5")
+                 .arg(address(0x10 + first), address(0x10 + first + count - 1))
+                 .arg(count)
+                 .arg(count == 1 ? QStringLiteral("byte") : QStringLiteral("bytes"))
+                 .arg(QString::number(Crc32(bytes.mid(first, count)), 16).toUpper().rightJustified(8, '0')));
 }
 
 // Text that is not the dump (progress, a reason) holds no bytes.
