@@ -11,6 +11,7 @@
 void TDevicePage::SetLink(TZqLibUSB *link)
 {
     FLink = link;
+    FAdapter = link && link->Connected();
     FollowGuard();
 }
 TZqLibUSB *TDevicePage::Link() const { return FLink; }
@@ -26,12 +27,16 @@ void TDevicePage::SetGuard(TDeviceGuard *guard)
     FollowGuard();
 }
 
-void TDevicePage::LinkChanged() { FollowGuard(); }
+void TDevicePage::LinkChanged(bool connected)
+{
+    FAdapter = connected;
+    FollowGuard();
+}
 
 // A page given no link (built alone) keeps its buttons for the guard to rule.
 void TDevicePage::FollowGuard()
 {
-    const bool free = !(FGuard && FGuard->Busy()) && (!FLink || FLink->Connected());
+    const bool free = !(FGuard && FGuard->Busy()) && (!FLink || FAdapter);
     for (QWidget *button : DeviceButtons())
         button->setEnabled(free);
 }

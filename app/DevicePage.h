@@ -25,8 +25,9 @@ public:
     // while the link has no adapter, the page's DeviceButtons() are disabled.
     void SetGuard(TDeviceGuard *guard);
     TDeviceGuard *Guard() const;
-    // The adapter came or went.
-    void LinkChanged();
+    // The adapter came or went (told as the link reports it, before its
+    // Connected() follows).
+    void LinkChanged(bool connected);
 
     // Another page became the current one.
     virtual void PageLeft() {}
@@ -61,4 +62,5 @@ private:
 
     QPointer<TZqLibUSB> FLink;
     QPointer<TDeviceGuard> FGuard;
+    bool FAdapter = false;
 };
