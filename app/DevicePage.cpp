@@ -8,7 +8,12 @@
 #include <QGridLayout>
 #include <QTimer>
 
-void TDevicePage::SetLink(TZqLibUSB *link) { FLink = link; }
+void TDevicePage::SetLink(TZqLibUSB *link)
+{
+    FLink = link;
+    FAdapter = link && link->Connected();
+    FollowGuard();
+}
 TZqLibUSB *TDevicePage::Link() const { return FLink; }
 TDeviceGuard *TDevicePage::Guard() const { return FGuard; }
 
@@ -19,13 +24,21 @@ void TDevicePage::SetGuard(TDeviceGuard *guard)
     FGuard = guard;
     if (guard)
         connect(guard, &TDeviceGuard::BusyChanged, this, &TDevicePage::FollowGuard);
-    FollowGuard(guard && guard->Busy());
+    FollowGuard();
 }
 
-void TDevicePage::FollowGuard(bool busy)
+void TDevicePage::LinkChanged(bool connected)
 {
+    FAdapter = connected;
+    FollowGuard();
+}
+
+// A page given no link (built alone) keeps its buttons for the guard to rule.
+void TDevicePage::FollowGuard()
+{
+    const bool free = !(FGuard && FGuard->Busy()) && (!FLink || FAdapter);
     for (QWidget *button : DeviceButtons())
-        button->setEnabled(!busy);
+        button->setEnabled(free);
 }
 
 TDeviceGuard::THold TDevicePage::BeginWork() const { return FGuard ? FGuard->Begin() : TDeviceGuard::THold(); }

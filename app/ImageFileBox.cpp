@@ -3,6 +3,7 @@
 #include "ChipGuard.h"
 #include "EepromImage.h"
 #include "ImageFile.h"
+#include "ZqHexView.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -55,6 +56,12 @@ QString &TImageFileBox::BackupFolder()
     return folder;
 }
 
+TImageFileBox::TWaitMs &TImageFileBox::BusCheckWait()
+{
+    static TWaitMs wait = WaitWithMessages;
+    return wait;
+}
+
 TImageFileBox::TImageFileBox(std::function<TDeviceGuard::THold()> beginWork, std::function<QByteArray()> chipName,
                              QWidget *parent)
     : QGroupBox(QStringLiteral(" Plik "), parent), FBeginWork(std::move(beginWork)), FChipName(std::move(chipName))
@@ -101,8 +108,17 @@ QString TImageFileBox::StatusText() const { return lbImageStatus->text(); }
 
 void TImageFileBox::Report(const QString &text)
 {
+    FLastReport = text;
     lbImageStatus->setText(text);
     emit Reported(text);
+}
+
+void TImageFileBox::FollowSelection(TZqHexView *view)
+{
+    connect(view, &QTextEdit::selectionChanged, this, [this, view] {
+        const QString selection = view->SelectionText();
+        lbImageStatus->setText(selection.isEmpty() ? FLastReport : selection);
+    });
 }
 
 // Saving touches no device, but waits its turn so it never catches a read
@@ -152,17 +168,42 @@ void TImageFileBox::ShowRead(int bytes)
     Report(ReadStatus(*FEngine, bytes, start, FSmallerTypes));
 }
 
-void TImageFileBox::WriteProtected(const ChipImage &image)
+TProtectedOutcome TImageFileBox::WriteProtected(const ChipImage &image)
 {
     if (!FEngine)
-        return;
+        return {};
     TProtectedWrite how;
     how.chipName = QString::fromLatin1(FChipName()).section(QLatin1Char(' '), 0, 0).toUpper();
     how.backupFolder = BackupFolder().isEmpty() ? DefaultBackupFolder() : BackupFolder();
     how.now = QDateTime::currentDateTime();
     how.verify = cbVerifyAfterWrite->isChecked();
     how.confirm = [this](const QString &summary) { return Confirmer()(this, summary); };
-    Report(ProtectedWriteImage(*FEngine, image, how).message);
+    how.busCheck = FBusCheck;
+    how.overrideBusCheck = [this](const QString &reason) {
+        return Confirmer()(this, reason + QStringLiteral(".\nWrite to the chip all the same?"));
+    };
+    const TProtectedOutcome outcome = ProtectedWriteImage(*FEngine, image, how);
+    // A write stopped before it read the chip leaves the view and count alone.
+    const bool chipReached = outcome.ok || outcome.cancelled || !outcome.summary.nothing();
+    if (FAfterWrite && chipReached)
+        FAfterWrite(image, ChangedBytes(outcome));
+    // The read-back has its own status; the write's outcome matters more.
+    Report(outcome.message);
+    return outcome;
+}
+
+ChipImage TImageFileBox::TypedImage(const QByteArray &data, int byteAddress, int chipBytes)
+{
+    ChipImage image;
+    for (int i = 0; byteAddress >= 0 && i < data.size() && byteAddress + i < chipBytes; ++i)
+        image.set(std::uint32_t(byteAddress + i), std::uint8_t(data[i]));
+    return image;
+}
+
+// The summary counts what differs; only a write that went through changed it.
+qint64 TImageFileBox::ChangedBytes(const TProtectedOutcome &outcome)
+{
+    return outcome.ok && !outcome.cancelled ? outcome.summary.bytes : 0;
 }
 
 // The write always reads back and compares: only what differs is written,

@@ -10,10 +10,12 @@
 #include <functional>
 
 class ChipImage;
+struct TProtectedOutcome;
 class QCheckBox;
 class QLabel;
 class QPushButton;
 class TZqEEPROMBase;
+class TZqHexView;
 
 class TImageFileBox : public QGroupBox {
     Q_OBJECT
@@ -28,6 +30,10 @@ public:
     static TConfirm &Confirmer();
     // Where backups go; empty: the user's data folder.
     static QString &BackupFolder();
+    // How a bus check waits between its looks at a clock; the window goes on
+    // meanwhile. Tests move a simulated clock instead.
+    using TWaitMs = std::function<void(int ms)>;
+    static TWaitMs &BusCheckWait();
 
     TImageFileBox(std::function<TDeviceGuard::THold()> beginWork, std::function<QByteArray()> chipName,
                   QWidget *parent);
@@ -39,12 +45,27 @@ public:
     void SetSmallerTypes(const QList<QPair<int, QString>> &types) { FSmallerTypes = types; }
     // A 93Cxx in 16-bit organisation: a failed verify looks for swapped bytes.
     void SetWordSwapCheck(std::function<bool()> check) { FWordSwapCheck = std::move(check); }
+    // A selection of bytes in view shows its range and CRC-32 in the status;
+    // without one the status is the last report again.
+    void FollowSelection(TZqHexView *view);
     // The status after the engine's read of bytes (CRC-32, notes, or why
     // nothing was read).
     void ShowRead(int bytes);
+    // Asked before every write: a reason not to touch the chip (another chip
+    // shares its addresses). The user is shown it and may go on all the same.
+    void SetBusCheck(std::function<QString(const ChipImage &image)> check) { FBusCheck = std::move(check); }
+    // After every write that reached the chip the page reads it back into
+    // its view and shows how many bytes of image changed.
+    using TAfterWrite = std::function<void(const ChipImage &image, qint64 changedBytes)>;
+    void SetAfterWrite(TAfterWrite show) { FAfterWrite = std::move(show); }
     // Backs the chip up, shows what would change, writes only what differs
-    // after the user agrees. Call with the page's hold.
-    void WriteProtected(const ChipImage &image);
+    // after the user agrees, then reads back. Every write of the page (file,
+    // typed text, erase) comes here. Call with the page's hold.
+    TProtectedOutcome WriteProtected(const ChipImage &image);
+    // Typed bytes at byteAddress, cut at the chip's end as the engines cut a write.
+    static ChipImage TypedImage(const QByteArray &data, int byteAddress, int chipBytes);
+    // Bytes the write changed on the chip: none when it stopped or was refused.
+    static qint64 ChangedBytes(const TProtectedOutcome &outcome);
 
     QPushButton *btnSaveFile;
     QPushButton *btnWriteFile;
@@ -70,4 +91,7 @@ private:
     QPointer<TZqEEPROMBase> FEngine;
     QList<QPair<int, QString>> FSmallerTypes;
     std::function<bool()> FWordSwapCheck;
+    std::function<QString(const ChipImage &)> FBusCheck;
+    TAfterWrite FAfterWrite;
+    QString FLastReport;
 };

@@ -1,5 +1,7 @@
 #include "Page24Cxx.h"
 
+#include "BusGuard.h"
+#include "ChipGuard.h"
 #include "ClickablePicture.h"
 #include "Cp1250.h"
 #include "DeviceGuard.h"
@@ -29,6 +31,8 @@ const QColor kEraseColour(255, 0, 0);
 const QString kReadingLine = QStringLiteral("reading EEPROM ... 0%");
 const QString kEraseNotice = QStringLiteral("Zaznacz checkbox \"ERASE\"   ");
 const int kChipBytes[] = {256, 512, 1024, 2048};
+const QString kWrittenCaption = QStringLiteral("Ilość bajtów zapisanych: ");
+const QString kErasedCaption = QStringLiteral("Ilość bajtów skasowanych: ");
 const QString kFallbackNote = QStringLiteral("  (adapter nie czyta blokami: odczyt bajt po bajcie)");
 
 QString ActionText(TEepromAction action)
@@ -62,6 +66,9 @@ TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
         new TImageFileBox([this] { return BeginWork(); },
                           [this] { return ComboBox3->currentText().section(QLatin1Char(' '), 0, 0).toLatin1(); }, this);
     ImageFileBox1->SetSmallerTypes({{256, "24C02"}, {512, "24C04"}, {1024, "24C08"}});
+    ImageFileBox1->FollowSelection(ZqHexView1);
+    ImageFileBox1->SetAfterWrite([this](const ChipImage &image, qint64 changed) { ShowWritten(image, changed); });
+    ImageFileBox1->SetBusCheck([this](const ChipImage &image) { return BusCheck(image); });
     grid->addWidget(ImageFileBox1, 3, 0, 1, 4);
     auto *viewHead = new QHBoxLayout;
     viewHead->addWidget(new QLabel(QStringLiteral("Dane z pamięci EEPROM "), this));
@@ -77,6 +84,7 @@ TPage24Cxx::TPage24Cxx(QWidget *parent) : TDevicePage(parent)
     connect(AdvGlowButton8, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton8Click);
     connect(AdvGlowButton9, &QPushButton::clicked, this, &TPage24Cxx::AdvGlowButton9Click);
     connect(CheckBox4, &QCheckBox::clicked, this, &TPage24Cxx::CheckBox4Click);
+    connect(btnScanI2c, &QPushButton::clicked, this, &TPage24Cxx::ScanI2cClick);
     connect(edBlockSize, &QSpinBox::valueChanged, this, &TPage24Cxx::edBlockSizeChange);
     ZqHexView1->OnDisplayEnd = ZqHexView1DisplayEnd;
 }
@@ -88,6 +96,11 @@ QWidget *TPage24Cxx::NewReadGroup()
     edEEbytes = DigitsEdit(group, "edEEbytes", 4, QStringLiteral("512"));
     AdvGlowButton7 = Named(new QPushButton(QStringLiteral("ODCZYTAJ"), group), "AdvGlowButton7");
     Label13 = Named(new QLabel(QStringLiteral("Ilość bajtów odczytanych: "), group), "Label13");
+    btnScanI2c = Named(new QPushButton(QStringLiteral("SKANUJ I2C"), group), "btnScanI2c");
+    btnScanI2c->setToolTip(QStringLiteral("List the device bytes that answer on the I2C bus; nothing is written"));
+    lbBusScan = Named(new QLabel(group), "lbBusScan");
+    lbBusScan->setWordWrap(true);
+    lbBusScan->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *box = new QGridLayout(group);
     box->addWidget(new QLabel(QStringLiteral("adres"), group), 0, 0);
     box->addWidget(new QLabel(QStringLiteral("ilość bajtów:"), group), 0, 1);
@@ -95,6 +108,8 @@ QWidget *TPage24Cxx::NewReadGroup()
     box->addWidget(edEEbytes, 1, 1);
     box->addWidget(AdvGlowButton7, 1, 2);
     box->addWidget(Label13, 2, 0, 1, 3);
+    box->addWidget(btnScanI2c, 3, 0);
+    box->addWidget(lbBusScan, 3, 1, 1, 2);
     return group;
 }
 
@@ -137,7 +152,7 @@ QLayout *TPage24Cxx::NewBlockRow()
 
 QList<QWidget *> TPage24Cxx::DeviceButtons() const
 {
-    return QList<QWidget *>{AdvGlowButton7, AdvGlowButton8, AdvGlowButton9} + ImageFileBox1->Buttons();
+    return QList<QWidget *>{AdvGlowButton7, AdvGlowButton8, AdvGlowButton9, btnScanI2c} + ImageFileBox1->Buttons();
 }
 
 void TPage24Cxx::SetEngine(TZqEEPROM24Cxx *engine)
@@ -194,29 +209,57 @@ void TPage24Cxx::AdvGlowButton8Click()
         return;
     }
     const TDeviceGuard::THold hold = BeginWork();
-    if (!hold)
+    if (!hold || !FEngine)
         return;
     CheckBox1->setChecked(false);
-    WriteThenRead(QByteArray(), 0, kEraseColour);
+    WriteImage(BlankImage(FEngine->BufferSize()), kEraseColour);
 }
 
-// A blank text makes the engine erase the whole chip; the end label says so.
+// A blank text erases the whole chip; the count label says so.
 void TPage24Cxx::AdvGlowButton9Click()
 {
     const TDeviceGuard::THold hold = BeginWork();
+    if (!hold || !FEngine)
+        return;
+    const QByteArray data = Cp1250::Encode(edEEMdata->text());
+    const int chipBytes = FEngine->BufferSize();
+    if (TZqEEPROM24Cxx::ErasesChip(data))
+        WriteImage(BlankImage(chipBytes), kEraseColour);
+    else
+        WriteImage(TImageFileBox::TypedImage(data, FieldNumber(edEEoffset), chipBytes), kWriteColour);
+}
+
+void TPage24Cxx::ScanI2cClick()
+{
+    const TDeviceGuard::THold hold = BeginWork();
     if (hold)
-        WriteThenRead(Cp1250::Encode(edEEMdata->text()), FieldNumber(edEEoffset), kWriteColour);
+        lbBusScan->setText(BusScanText(ScanI2cBus(Link())));
 }
 
 void TPage24Cxx::CheckBox4Click() { ZqHexView1->SetAddGap(CheckBox4->isChecked()); }
 
-void TPage24Cxx::WriteThenRead(const QByteArray &data, int address, const QColor &colour)
+void TPage24Cxx::WriteImage(const ChipImage &image, const QColor &colour)
 {
     SetGauge(prg, 0, colour);
     ZqHexView1->clear();
-    if (FEngine)
-        FEngine->WriteEEPROM(data, address);
+    ImageFileBox1->WriteProtected(image);
+}
+
+void TPage24Cxx::ShowWritten(const ChipImage &image, qint64 changedBytes)
+{
+    const bool erase = FEngine && image == BlankImage(FEngine->BufferSize());
+    Label14->setText((erase ? kErasedCaption : kWrittenCaption) + QString::number(changedBytes));
     ReadEEPROM();
+}
+
+// A clock that shares the image's device bytes would take the write as its own.
+QString TPage24Cxx::BusCheck(const ChipImage &image) const
+{
+    if (!FEngine || image.isEmpty())
+        return QString();
+    const int from = int(image.segments().constFirst().address);
+    const QString chipName = ComboBox3->currentText().section(QLatin1Char(' '), 0, 0).toUpper();
+    return RunningClockInRange(*FEngine, chipName, from, int(image.end()), TImageFileBox::BusCheckWait());
 }
 
 void TPage24Cxx::ReadEEPROM()
@@ -245,10 +288,8 @@ void TPage24Cxx::ZqEEPROM24Cxx1ActionEnd(QObject *, TEepromAction EepromAction, 
             RestartLines(ZqHexView1, FEngine->LastReadProblem());
         break;
     case eaWrite:
-        Label14->setText(QStringLiteral("Ilość bajtów zapisanych: ") + count);
-        break;
     case eaErase:
-        Label14->setText(QStringLiteral("Ilość bajtów skasowanych: ") + count);
+        // Every write is a protected one, which counts the bytes it changed.
         break;
     }
 }

@@ -5,6 +5,7 @@
 #include "ZqEEPROMCommon.h"
 #include <QMessageBox>
 
+class ChipImage;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -55,6 +56,8 @@ public:
     QPushButton *AdvGlowButton8;
     QLabel *Label14;
     QSpinBox *edBlockSize;
+    QPushButton *btnScanI2c;
+    QLabel *lbBusScan;
 
 protected:
     QList<QWidget *> DeviceButtons() const override;
@@ -64,12 +67,15 @@ private:
     QWidget *NewWriteGroup();
     QLayout *NewBlockRow();
     void edBlockSizeChange();
+    void ScanI2cClick();
     void AdvGlowButton7Click();
     void AdvGlowButton8Click();
     void AdvGlowButton9Click();
     void CheckBox4Click();
-    // Starts an erase or a write of data; the read-back follows either.
-    void WriteThenRead(const QByteArray &data, int address, const QColor &colour);
+    // An erase is the write of a blank image; the box reads back after either.
+    void WriteImage(const ChipImage &image, const QColor &colour);
+    void ShowWritten(const ChipImage &image, qint64 changedBytes);
+    QString BusCheck(const ChipImage &image) const;
     void ReadEEPROM();
     void ZqEEPROM24Cxx1Progress(QObject *Sender, TEepromAction EepromAction, int progress_percent);
     void ZqEEPROM24Cxx1ActionEnd(QObject *Sender, TEepromAction EepromAction, int bytes);

@@ -1,5 +1,6 @@
 #include "Page93Cxx.h"
 
+#include "ChipGuard.h"
 #include "ClickablePicture.h"
 #include "Cp1250.h"
 #include "DeviceGuard.h"
@@ -61,6 +62,8 @@ TPage93Cxx::TPage93Cxx(QWidget *parent) : TDevicePage(parent)
                                       this);
     ImageFileBox1->SetSmallerTypes({{128, "93C46"}, {256, "93C56"}, {512, "93C66"}, {1024, "93C76"}});
     ImageFileBox1->SetWordSwapCheck([this] { return Organisation16(); });
+    ImageFileBox1->FollowSelection(ZqHexView2);
+    ImageFileBox1->SetAfterWrite([this](const ChipImage &, qint64 changed) { ShowWritten(changed); });
     grid->addWidget(ImageFileBox1, 3, 0, 1, 4);
     auto *viewHead = new QHBoxLayout;
     viewHead->addWidget(prg1, 1);
@@ -175,8 +178,12 @@ void TPage93Cxx::RadioButton1Click()
 void TPage93Cxx::AdvGlowButton10Click()
 {
     const TDeviceGuard::THold hold = BeginWork();
-    if (!hold)
-        return;
+    if (hold)
+        ReadIntoView();
+}
+
+void TPage93Cxx::ReadIntoView()
+{
     SetGauge(prg1, 0, kReadColour);
     RestartLines(ZqHexView2, QStringLiteral("reading EEPROM ... 0%"));
     QCoreApplication::processEvents();
@@ -184,6 +191,8 @@ void TPage93Cxx::AdvGlowButton10Click()
         FEngine->ReadEEPROM(FieldNumber(ed93c46adr), FieldNumber(ed93c46bytes));
 }
 
+// The erase writes FF over the words that differ, so it is backed up and
+// confirmed like any other write.
 void TPage93Cxx::AdvGlowButton11Click()
 {
     if (!CheckBox2->isChecked()) {
@@ -191,22 +200,30 @@ void TPage93Cxx::AdvGlowButton11Click()
         return;
     }
     const TDeviceGuard::THold hold = BeginWork();
-    if (!hold)
+    if (!hold || !FEngine)
         return;
     CheckBox2->setChecked(false);
-    if (FEngine)
-        FEngine->EraseEEPROM();
+    ZqHexView2->clear();
+    ImageFileBox1->WriteProtected(BlankImage(FEngine->BufferSize()));
 }
 
+// The address counts words in 16-bit organisation, bytes in 8-bit.
 void TPage93Cxx::AdvGlowButton12Click()
 {
     const TDeviceGuard::THold hold = BeginWork();
-    if (!hold)
+    if (!hold || !FEngine || Edit4->text().isEmpty())
         return;
     ZqHexView2->clear();
     SetGauge(prg1, 0, kWriteColour);
-    if (FEngine && !Edit4->text().isEmpty())
-        FEngine->WriteEEPROM(Cp1250::Encode(Edit4->text()), FieldNumber(Edit5));
+    const int byteAddress = FieldNumber(Edit5) * (Organisation16() ? 2 : 1);
+    ImageFileBox1->WriteProtected(
+        TImageFileBox::TypedImage(Cp1250::Encode(Edit4->text()), byteAddress, FEngine->BufferSize()));
+}
+
+void TPage93Cxx::ShowWritten(qint64 changedBytes)
+{
+    lb93cBajtyZapisane->setText(QString::number(changedBytes));
+    ReadIntoView();
 }
 
 void TPage93Cxx::CheckBox5Click() { ZqHexView2->SetAddGap(CheckBox5->isChecked()); }

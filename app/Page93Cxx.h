@@ -72,6 +72,8 @@ private:
     void AdvGlowButton10Click();
     void AdvGlowButton11Click();
     void AdvGlowButton12Click();
+    void ReadIntoView();
+    void ShowWritten(qint64 changedBytes);
     void CheckBox5Click();
     void CheckBox6Click();
     void ZqEEPROM93Cxx1Progress(QObject *Sender, TEepromAction EepromAction, int progress_percent);

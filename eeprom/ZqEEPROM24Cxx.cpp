@@ -28,13 +28,13 @@ bool IsHexNumber(const QString &text)
     return !text.isEmpty() && std::all_of(text.begin(), text.end(),
                                           [](QChar c) { return c.unicode() < 0x80 && std::isxdigit(c.unicode()); });
 }
+} // namespace
 
 // Spaces and control characters only, or nothing at all.
-bool IsBlank(const QByteArray &data)
+bool TZqEEPROM24Cxx::ErasesChip(const QByteArray &data)
 {
     return std::all_of(data.begin(), data.end(), [](char c) { return std::uint8_t(c) <= 0x20; });
 }
-} // namespace
 
 TZqEEPROM24Cxx::TZqEEPROM24Cxx(QObject *AOwner) : TZqEEPROMBase(AOwner, 512) {}
 
@@ -207,7 +207,7 @@ void TZqEEPROM24Cxx::WriteEEPROM(const QByteArray &data, int addr)
     if (!BeginOperation())
         return;
     const bool clocked = ClockTaken();
-    if (IsBlank(data)) {
+    if (ErasesChip(data)) {
         DoActionEnd(eaErase, clocked ? WriteChunks(QByteArray(FEEMBytes, char(0xFF)), 0, eaErase) : 0, 0);
         return;
     }

@@ -71,6 +71,8 @@ public:
     // Writes data from addr on, up to the chip's end; blank data (nothing but
     // spaces and control characters) erases the whole chip instead.
     void WriteEEPROM(const QByteArray &data, int addr);
+    // The data WriteEEPROM takes as an erase.
+    static bool ErasesChip(const QByteArray &data);
     void ReadChip() override;
     void WriteBytes(const QByteArray &data, int byteAddress) override;
     int WriteUnitBytes() const override { return FPageWrite; }

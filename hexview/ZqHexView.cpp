@@ -1,12 +1,14 @@
 #include "ZqHexView.h"
 
 #include "BgrColor.h"
+#include "ChipGuard.h"
 #include "Cp1250.h"
 #include "DumpColumns.h"
 #include "ZqFonts.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -16,6 +18,10 @@ namespace {
 using namespace DumpColumns;
 
 constexpr int kHeaderRuleLength = 74;
+constexpr int kHeaderLines = 2;
+// Between the address, the hex column and the character column.
+constexpr int kColumnSpacing = 2;
+const int kHexColumnChars = int(ErasedHex().size());
 
 const QColor kDefaultColorAddress = ColorFromBgr(0x800080);
 const QColor kDefaultColorHex = ColorFromBgr(0x808080);
@@ -51,6 +57,8 @@ TZqHexView::TZqHexView(QWidget *AOwner) : QTextEdit(AOwner)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFont(DumpFont());
+    // Any other text (progress, a reason) makes the selection mean no bytes.
+    connect(this, &QTextEdit::textChanged, this, [this] { FShown = TShown(); });
 }
 
 void TZqHexView::SetDefaultColors()
@@ -113,6 +121,7 @@ void TZqHexView::ShowHex(const QByteArray &buffer, int bytes_cnt, int start_addr
     }
     cursor.endEditBlock();
     moveCursor(QTextCursor::Start);
+    FShown = {buffer.left(count), first, width, FShowHeader ? kHeaderLines : 0, FAddGap};
 
     if (OnDisplayEnd)
         OnDisplayEnd(this);
@@ -152,4 +161,71 @@ void TZqHexView::EmitLine(QTextCursor &cursor, const TLineFormats &formats, cons
     cursor.insertText(address, formats.address);
     cursor.insertText(hex + QLatin1String("  "), erased ? formats.hexErased : formats.hexData);
     cursor.insertText(ascii + QLatin1Char('\n'), dataLine ? formats.asciiData : formats.asciiErased);
+}
+
+namespace {
+int HexOffset(int c) { return 3 * c + (c > kGapAfterColumn ? 1 : 0); }
+int CharOffset(int c, bool gap) { return c + (gap && c > kGapAfterColumn ? kColumnSpacing : 0); }
+} // namespace
+
+int TZqHexView::FirstCellFrom(int x) const
+{
+    const int hexStart = FShown.addressWidth + kColumnSpacing;
+    const int charStart = hexStart + kHexColumnChars + kColumnSpacing;
+    for (int c = 0; c < kBytesPerLine; ++c) {
+        const int end = x < charStart ? hexStart + HexOffset(c) + 2 : charStart + CharOffset(c, FShown.gap) + 1;
+        if (end > x)
+            return c;
+    }
+    return kBytesPerLine;
+}
+
+// An end up to the character column's start still counts in the hex column,
+// so a drag that stops in the spacing takes the whole hex row.
+int TZqHexView::LastCellBefore(int x) const
+{
+    const int hexStart = FShown.addressWidth + kColumnSpacing;
+    const int charStart = hexStart + kHexColumnChars + kColumnSpacing;
+    for (int c = kBytesPerLine - 1; c >= 0; --c) {
+        const int start = x <= charStart ? hexStart + HexOffset(c) : charStart + CharOffset(c, FShown.gap);
+        if (start < x)
+            return c;
+    }
+    return -1;
+}
+
+TZqHexView::TByteRange TZqHexView::BytesBetween(int from, int to) const
+{
+    if (FShown.bytes.isEmpty() || from >= to)
+        return {};
+    const QTextBlock fromBlock = document()->findBlock(from);
+    const QTextBlock toBlock = document()->findBlock(to);
+    const int fromLine = fromBlock.blockNumber() - FShown.headerLines;
+    const int toLine = toBlock.blockNumber() - FShown.headerLines;
+    const int first = fromLine < 0 ? 0 : fromLine * kBytesPerLine + FirstCellFrom(from - fromBlock.position());
+    const int last = toLine < 0 ? -1 : toLine * kBytesPerLine + LastCellBefore(to - toBlock.position());
+    const int end = std::min(last + 1, int(FShown.bytes.size()));
+    return end > first ? TByteRange{first, end - first} : TByteRange{};
+}
+
+TZqHexView::TByteRange TZqHexView::SelectedBytes() const
+{
+    const QTextCursor selection = textCursor();
+    return BytesBetween(selection.selectionStart(), selection.selectionEnd());
+}
+
+QString TZqHexView::SelectionText() const
+{
+    const TByteRange range = SelectedBytes();
+    if (range.count == 0)
+        return QString();
+    const auto address = [this](int index) {
+        return QStringLiteral("0x") +
+               QString::number(FShown.start + quint32(index), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+    };
+    return QStringLiteral("selection %1..%2: %3 %4, %5")
+        .arg(address(range.first), address(range.first + range.count - 1))
+        .arg(range.count)
+        .arg(range.count == 1 ? QStringLiteral("byte") : QStringLiteral("bytes"),
+             Crc32Text(FShown.bytes.mid(range.first, range.count)));
 }

@@ -60,6 +60,19 @@ public:
     // Raised after every ShowHex that drew something.
     TNotifyEvent OnDisplayEnd;
 
+    // Bytes of the last dump, as indices into what ShowHex was given.
+    struct TByteRange {
+        int first = 0;
+        int count = 0;
+    };
+    // The bytes whose hex digits or characters lie between the document
+    // positions from and to (a selection's ends); none once the text changed.
+    TByteRange BytesBetween(int from, int to) const;
+    TByteRange SelectedBytes() const;
+    // "selection 0x0010..0x001F: 16 bytes, CRC-32 1A2B3C4D"; empty when the
+    // selection holds no byte.
+    QString SelectionText() const;
+
 private:
     struct TLineFormats {
         QTextCharFormat address, hexErased, hexData, asciiErased, asciiData;
@@ -72,6 +85,20 @@ private:
     QString AsciiText(const unsigned char *bytes, int count) const;
     void EmitLine(QTextCursor &cursor, const TLineFormats &formats, const QString &address, const QString &hex,
                   const QString &ascii) const;
+    // Within one dump line: the first byte whose cell ends after column x,
+    // and the last whose cell starts before it (-1: none).
+    int FirstCellFrom(int x) const;
+    int LastCellBefore(int x) const;
+
+    // What the dump on show was drawn from and how.
+    struct TShown {
+        QByteArray bytes;
+        quint32 start = 0;
+        int addressWidth = 0;
+        int headerLines = 0;
+        bool gap = false;
+    };
+    TShown FShown;
 
     QColor FColorAddress;
     QColor FColorHex;

@@ -1,7 +1,10 @@
 // The EEPROM and clock pages of the main window on the virtual adapter with
 // its real chips, driven as a user drives them: typing, clicking, waiting.
+#include "ChipGuard.h"
 #include "Cp1250.h"
 #include "DeviceGuard.h"
+#include "DumpColumns.h"
+#include "ImageFileBox.h"
 #include "Page24Cxx.h"
 #include "Page93Cxx.h"
 #include "PageRtc.h"
@@ -24,6 +27,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTimer>
 #include <QtTest>
 
@@ -32,18 +36,27 @@ using namespace sim;
 namespace {
 // The window on a simulator of its own. Manual time for the clock tests;
 // the 24Cxx engine waits out write cycles in real time, so its chips need the
-// steady clock.
+// steady clock. Confirmations answer answer and keep what they were asked;
+// backups go to a folder of the test's own.
 struct Bench {
-    explicit Bench(bool steady)
+    explicit Bench(bool steady, const BusPopulation &population = {})
     {
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-        simulator = std::make_unique<Simulator>(BusPopulation{}, steady ? nullptr : &clock);
+        simulator = std::make_unique<Simulator>(population, steady ? nullptr : &clock);
         form = std::make_unique<TForm1>(simulator.get(), simulator.get());
         form->show();
+        TImageFileBox::Confirmer() = [this](QWidget *, const QString &text) {
+            asked << text;
+            return answer;
+        };
+        TImageFileBox::BackupFolder() = backups.path();
         QTRY_VERIFY(form->ZqLibUSB1->Connected());
     }
     ~Bench()
     {
+        TImageFileBox::Confirmer() = nullptr;
+        TImageFileBox::BusCheckWait() = WaitWithMessages;
+        TImageFileBox::BackupFolder().clear();
         form.reset();
         simulator.reset();
     }
@@ -59,6 +72,9 @@ struct Bench {
     }
 
     QTemporaryDir config;
+    QTemporaryDir backups;
+    QStringList asked;
+    bool answer = true;
     ManualClock clock;
     std::unique_ptr<Simulator> simulator;
     std::unique_ptr<TForm1> form;
@@ -76,6 +92,9 @@ void type(QLineEdit *edit, const QString &text)
             QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
 }
+
+// The bytes an erase changes: all but those already FF.
+int changedByErase(const QByteArray &before) { return int(before.size() - before.count(char(0xFF))); }
 
 void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
@@ -242,7 +261,8 @@ private slots:
         click(page->AdvGlowButton8);
         QVERIFY(!page->CheckBox1->isChecked());
         QCOMPARE(bench.chip24(), QByteArray(512, char(0xFF)));
-        QCOMPARE(page->Label14->text(), QStringLiteral("Ilość bajtów skasowanych: 512"));
+        QCOMPARE(page->Label14->text(),
+                 QStringLiteral("Ilość bajtów skasowanych: %1").arg(changedByErase(pattern(512))));
         QCOMPARE(page->Label13->text(), QStringLiteral("Ilość bajtów odczytanych: 512"));
     }
 
@@ -254,7 +274,8 @@ private slots:
         type(page->edEEMdata, QStringLiteral("   "));
         click(page->AdvGlowButton9);
         QCOMPARE(bench.chip24(), QByteArray(512, char(0xFF)));
-        QCOMPARE(page->Label14->text(), QStringLiteral("Ilość bajtów skasowanych: 512"));
+        QCOMPARE(page->Label14->text(),
+                 QStringLiteral("Ilość bajtów skasowanych: %1").arg(changedByErase(pattern(512))));
     }
 
     void readBeyondTheEnd()
@@ -367,6 +388,211 @@ private slots:
         QCOMPARE(bench.simulator->firmware().eeprom93()->memory(), QByteArray(128, char(0xFF)));
     }
 
+    // Typed text and erase on both pages are backed up and confirmed with
+    // the change summary; a refusal changes nothing; the count label gives the
+    // bytes changed and the view the chip read back; a repeat has nothing to do.
+    void typedWriteAndEraseAreProtected_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("answer");
+        for (const char *kind : {"24", "93"})
+            for (const char *action : {"text", "erase"})
+                for (const bool answer : {true, false})
+                    QTest::addRow("%s %s %s", kind, action, answer ? "agreed" : "refused") << kind << action << answer;
+        QTest::newRow("24 blank text agreed") << "24"
+                                              << "blank text" << true;
+    }
+    void typedWriteAndEraseAreProtected()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, action);
+        QFETCH(bool, answer);
+        Bench bench(true);
+        const bool is24 = kind == "24";
+        TPage24Cxx *page24 = bench.form->TabSheet1;
+        TPage93Cxx *page93 = bench.form->TabSheet2;
+        const auto chip = [&] { return is24 ? bench.chip24() : bench.simulator->firmware().eeprom93()->memory(); };
+        const QByteArray before = pattern(is24 ? 512 : 128);
+        is24 ? bench.simulator->firmware().eeprom24()->setMemory(0, before)
+             : bench.simulator->firmware().eeprom93()->setMemory(0, before);
+        // Seven bytes from byte 32: on the 93C46 (16-bit, word 16) the last
+        // word keeps its low byte.
+        const QString text = QStringLiteral("Zażółć!");
+        QByteArray wanted = before;
+        if (action == "text")
+            wanted.replace(32, 7, Cp1250::Encode(text));
+        else
+            wanted.fill(char(0xFF));
+        const int changed = int(std::count_if(before.begin(), before.end(), [&, i = 0](char) mutable {
+            const bool differs = before[i] != wanted[i];
+            ++i;
+            return differs;
+        }));
+        QAbstractButton *button = nullptr;
+        if (action == "erase") {
+            click(is24 ? page24->CheckBox1 : page93->CheckBox2);
+            button = is24 ? page24->AdvGlowButton8 : page93->AdvGlowButton11;
+        } else {
+            type(is24 ? page24->edEEMdata : page93->Edit4, action == "text" ? text : QStringLiteral("  "));
+            type(is24 ? page24->edEEoffset : page93->Edit5, is24 ? QStringLiteral("32") : QStringLiteral("16"));
+            button = is24 ? page24->AdvGlowButton9 : page93->AdvGlowButton12;
+        }
+        const auto count = [&] { return is24 ? page24->Label14->text() : page93->lb93cBajtyZapisane->text(); };
+        const auto expectedCount = [&](int n) {
+            if (!is24)
+                return QString::number(n);
+            return (action == "text" ? QStringLiteral("Ilość bajtów zapisanych: ")
+                                     : QStringLiteral("Ilość bajtów skasowanych: ")) +
+                   QString::number(n);
+        };
+        bench.answer = answer;
+        click(button);
+
+        QCOMPARE(bench.asked.size(), 1);
+        QVERIFY2(bench.asked[0].startsWith(QStringLiteral("%1 bytes in ").arg(changed)), qPrintable(bench.asked[0]));
+        QVERIFY2(bench.asked[0].contains(QStringLiteral("Backup of the chip: ")), qPrintable(bench.asked[0]));
+        QCOMPARE(chip(), answer ? wanted : before);
+        const QStringList backups = QDir(bench.backups.path()).entryList(QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        QFile backup(QDir(bench.backups.path()).filePath(backups[0]));
+        QVERIFY(backup.open(QIODevice::ReadOnly));
+        QCOMPARE(backup.readAll(), before);
+        QCOMPARE(count(), expectedCount(answer ? changed : 0));
+        // The view shows the chip read back: the line at 0x020 holds what the chip does.
+        const QByteArray line = chip().mid(32, 16);
+        const QString hex =
+            DumpColumns::HexText(reinterpret_cast<const unsigned char *>(line.constData()), int(line.size()));
+        const QString dump = (is24 ? page24->ZqHexView1 : page93->ZqHexView2)->toPlainText();
+        QVERIFY2(dump.contains(QStringLiteral("020  ") + hex), qPrintable(dump.left(400)));
+
+        if (!answer)
+            return;
+        bench.asked.clear();
+        if (action == "erase")
+            click(is24 ? page24->CheckBox1 : page93->CheckBox2);
+        click(button);
+        QVERIFY(bench.asked.isEmpty());
+        const QString status = (is24 ? page24->ImageFileBox1 : page93->ImageFileBox1)->StatusText();
+        QVERIFY2(status.startsWith(QStringLiteral("nothing to change")), qPrintable(status));
+        QCOMPARE(count(), expectedCount(0));
+        QCOMPARE(QDir(bench.backups.path()).entryList(QDir::Files).size(), 1);
+    }
+
+    // A 24C16 spans the device bytes of a PCF8583 at A2: before an erase the
+    // page looks for a running clock there (its wait moving the simulated
+    // time) and refuses, unless the user goes on all the same. A 24C04 at
+    // A8 shares nothing and is not held up.
+    void eraseGuardsTheClock_data()
+    {
+        QTest::addColumn<bool>("c16");
+        QTest::addColumn<bool>("goOn");
+        QTest::addColumn<bool>("clockAsked");
+        QTest::addColumn<bool>("erased");
+        QTest::newRow("24C16 refused") << true << false << true << false;
+        QTest::newRow("24C16 overridden") << true << true << true << true;
+        QTest::newRow("24C04 at A8") << false << true << false << true;
+    }
+    void eraseGuardsTheClock()
+    {
+        QFETCH(bool, c16);
+        QFETCH(bool, goOn);
+        QFETCH(bool, clockAsked);
+        QFETCH(bool, erased);
+        BusPopulation population;
+        if (c16)
+            population.eeprom24 = Eeprom24Type::C16;
+        Bench bench(false, population);
+        TPage24Cxx *page = bench.form->TabSheet1;
+        page->SetChipType(c16 ? 3 : 1);
+        const int size = c16 ? 2048 : 512;
+        bench.form->ZqEEPROM24Cxx1->SetWait([&](int ms) { bench.clock.advanceMs(ms); });
+        int waits = 0;
+        TImageFileBox::BusCheckWait() = [&](int ms) {
+            ++waits;
+            bench.clock.advanceMs(ms);
+        };
+        // Block A2 of the EEPROM left FF, so only the clock drives those reads.
+        QByteArray before = pattern(size);
+        if (c16)
+            before.replace(256, 256, QByteArray(256, char(0xFF)));
+        bench.simulator->firmware().eeprom24()->setMemory(0, before);
+        Pcf8583 &rtc = bench.rtc();
+        for (int r = Pcf8583::Timer; r < 256; ++r)
+            rtc.setRegister(std::uint8_t(r), std::uint8_t(r * 3));
+        rtc.setTime({0, 6, 15, 2, 12, 0, 0, 0});
+        const auto kept = [&] {
+            QByteArray bytes;
+            for (int r : {int(Pcf8583::Control)})
+                bytes += char(rtc.registerValue(std::uint8_t(r)));
+            for (int r = Pcf8583::Timer; r < 256; ++r)
+                bytes += char(rtc.registerValue(std::uint8_t(r)));
+            return bytes;
+        };
+        const QByteArray clockBefore = kept();
+        const qint64 startUs = bench.clock.nowUs();
+        bench.answer = goOn;
+        click(page->CheckBox1);
+        click(page->AdvGlowButton8);
+
+        QCOMPARE(waits, clockAsked ? 1 : 0);
+        const QString reason = QStringLiteral("a running clock (PCF8583) answers at device byte A2, which the 24C16 "
+                                              "also uses: writing there would change the clock");
+        QCOMPARE(!bench.asked.isEmpty() && bench.asked[0].startsWith(reason), clockAsked);
+        QCOMPARE(bench.chip24() == QByteArray(size, char(0xFF)), erased);
+        if (erased)
+            return;
+        QCOMPARE(bench.asked.size(), 1);
+        QCOMPARE(page->ImageFileBox1->StatusText(), reason + QStringLiteral(": nothing written"));
+        QCOMPARE(bench.chip24(), before);
+        QCOMPARE(kept(), clockBefore);
+        // Still counting from where it was set: only the simulated time moved it.
+        const Pcf8583::Time now = rtc.time();
+        QCOMPARE(qint64(now.hour * 360000 + now.minute * 6000 + now.second * 100 + now.hundredths),
+                 12 * 360000 + (bench.clock.nowUs() - startUs) / 10000);
+    }
+
+    // The scan lists what answers on the default bench; without an adapter
+    // its button is disabled with the page's others.
+    void busScanListsTheBench()
+    {
+        Bench bench(false);
+        TPage24Cxx *page = bench.form->TabSheet1;
+        QVERIFY(page->lbBusScan->text().isEmpty());
+        click(page->btnScanI2c);
+        QCOMPARE(page->lbBusScan->text(), QStringLiteral("devices on the bus: 78 A2 A8 AA D0"));
+        bench.simulator->pull(bench.simulator->adapter());
+        QTRY_VERIFY(!bench.form->ZqLibUSB1->Connected());
+        QVERIFY(!page->btnScanI2c->isEnabled());
+        QVERIFY(!page->AdvGlowButton7->isEnabled());
+        bench.simulator->plug(bench.simulator->adapter());
+        QTRY_VERIFY(bench.form->ZqLibUSB1->Connected());
+        QVERIFY(page->btnScanI2c->isEnabled());
+    }
+
+    // A selection in the dump puts its range and CRC-32 in the page's status
+    // in place of the read's; without a selection the read's comes back.
+    void selectionShownInTheStatus()
+    {
+        Bench bench(true);
+        bench.simulator->firmware().eeprom24()->setMemory(0, pattern(512));
+        TPage24Cxx *page = bench.form->TabSheet1;
+        click(page->AdvGlowButton7);
+        const QString readStatus = page->ImageFileBox1->StatusText();
+        QVERIFY2(readStatus.startsWith(QStringLiteral("512 bytes read, CRC-32 ")), qPrintable(readStatus));
+        // Line 010 after the two header lines, its hex column from 5 on.
+        QTextCursor cursor(page->ZqHexView1->document());
+        const int line = page->ZqHexView1->document()->findBlockByNumber(3).position();
+        cursor.setPosition(line + 5);
+        cursor.setPosition(line + 5 + 3 * 4, QTextCursor::KeepAnchor);
+        page->ZqHexView1->setTextCursor(cursor);
+        QCOMPARE(page->ImageFileBox1->StatusText(),
+                 QStringLiteral("selection 0x0010..0x0013: 4 bytes, ") + Crc32Text(pattern(512).mid(16, 4)));
+        cursor.clearSelection();
+        page->ZqHexView1->setTextCursor(cursor);
+        QCOMPARE(page->ImageFileBox1->StatusText(), readStatus);
+    }
+
     // Clicks on this and other pages while a read runs do nothing: their
     // buttons are disabled, and a click that still arrives is refused.
     void secondClickDuringReadRefused()
@@ -405,11 +631,14 @@ private slots:
         QTimer::singleShot(40, page, [&] { bench.simulator->pull(bench.simulator->adapter()); });
         click(page->AdvGlowButton9);
         QVERIFY(!bench.form->DeviceGuard1->Busy());
-        QVERIFY(page->AdvGlowButton9->isEnabled());
+        // Free again, the button waits only for the adapter.
+        QCOMPARE(page->AdvGlowButton9->isEnabled(), bench.form->ZqLibUSB1->Connected());
         QVERIFY(bench.chip24().left(200) != QByteArray(200, 'x'));
         QTRY_VERIFY(!bench.form->ZqLibUSB1->Connected());
+        QVERIFY(!page->AdvGlowButton9->isEnabled());
         bench.simulator->plug(bench.simulator->adapter());
         QTRY_VERIFY(bench.form->ZqLibUSB1->Connected());
+        QVERIFY(page->AdvGlowButton9->isEnabled());
         click(page->AdvGlowButton9);
         QCOMPARE(bench.chip24().left(200), QByteArray(200, 'x'));
     }

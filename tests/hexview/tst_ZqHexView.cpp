@@ -1,4 +1,5 @@
 #include "BgrColor.h"
+#include "ChipGuard.h"
 #include "ZqFonts.h"
 #include "ZqHexView.h"
 
@@ -114,6 +115,10 @@ private slots:
     void shortBufferIsNotReadPastItsEnd();
     void displayEndOncePerDump();
     void showsStartOfDump();
+
+    void selectionToBytes_data();
+    void selectionToBytes();
+    void selectionGoneWithTheDump();
 
 private:
     std::unique_ptr<TZqHexView> view;
@@ -570,6 +575,94 @@ void TestZqHexView::missingFamiliesGiveTheSystemsFonts()
     const QString installed = QFontDatabase::families().value(0);
     QVERIFY(!installed.isEmpty());
     QCOMPARE(ZqFonts::Caption(installed, 11).family(), installed);
+}
+
+// 40 bytes from 0x10: lines at 010 and 020 full, 030 with 8 bytes. Columns
+// as the user counts them in "010  10 11 ...": hex of byte c at 5 + 3c (+1
+// after the eighth), characters from 56 (+2 after the eighth with the gap).
+// A position is (line, column); lines -2 and -1 are the header's.
+void TestZqHexView::selectionToBytes_data()
+{
+    QTest::addColumn<bool>("header");
+    QTest::addColumn<bool>("gap");
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("count");
+    QTest::newRow("one hex byte") << true << true << QPoint(0, 5) << QPoint(0, 7) << 0 << 1;
+    QTest::newRow("hex digits half taken") << true << true << QPoint(0, 9) << QPoint(0, 12) << 1 << 2;
+    QTest::newRow("across the hex gap") << true << true << QPoint(0, 26) << QPoint(0, 32) << 7 << 2;
+    QTest::newRow("characters across the gap") << true << true << QPoint(0, 63) << QPoint(0, 67) << 7 << 2;
+    QTest::newRow("characters without the gap") << true << false << QPoint(0, 63) << QPoint(0, 65) << 7 << 2;
+    QTest::newRow("only the gap's spaces") << true << true << QPoint(0, 64) << QPoint(0, 66) << 0 << 0;
+    QTest::newRow("hex spacing up to the characters") << true << true << QPoint(0, 53) << QPoint(0, 56) << 0 << 0;
+    QTest::newRow("hex to characters of the next line") << true << true << QPoint(0, 51) << QPoint(1, 60) << 15 << 5;
+    QTest::newRow("whole line from its address") << true << true << QPoint(1, 0) << QPoint(2, 0) << 16 << 16;
+    QTest::newRow("from the header") << true << true << QPoint(-2, 3) << QPoint(0, 7) << 0 << 1;
+    QTest::newRow("header only") << true << true << QPoint(-2, 0) << QPoint(-1, 20) << 0 << 0;
+    QTest::newRow("no header") << false << true << QPoint(0, 5) << QPoint(0, 7) << 0 << 1;
+    QTest::newRow("partial line to its hex end") << true << true << QPoint(2, 5) << QPoint(2, 54) << 32 << 8;
+    QTest::newRow("partial line past its bytes") << true << true << QPoint(2, 35) << QPoint(2, 54) << 0 << 0;
+    QTest::newRow("partial line characters") << true << false << QPoint(2, 58) << QPoint(3, 0) << 34 << 6;
+    QTest::newRow("to the end") << true << true << QPoint(1, 56) << QPoint(3, 0) << 16 << 24;
+}
+
+void TestZqHexView::selectionToBytes()
+{
+    QFETCH(bool, header);
+    QFETCH(bool, gap);
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    QFETCH(int, first);
+    QFETCH(int, count);
+    QByteArray bytes;
+    for (int i = 0; i < 40; ++i)
+        bytes += char(0x41 + i);
+    view->SetShowHeader(header);
+    view->SetAddGap(gap);
+    view->ShowHex(bytes, int(bytes.size()), 0x10);
+    const int headerLines = header ? 2 : 0;
+    const auto position = [&](QPoint p) {
+        return view->document()->findBlockByNumber(headerLines + p.x()).position() + p.y();
+    };
+    QTextCursor cursor(view->document());
+    cursor.setPosition(position(from));
+    cursor.setPosition(position(to), QTextCursor::KeepAnchor);
+    view->setTextCursor(cursor);
+    const TZqHexView::TByteRange range = view->SelectedBytes();
+    QCOMPARE(range.count, count);
+    if (count == 0) {
+        QVERIFY(view->SelectionText().isEmpty());
+        return;
+    }
+    QCOMPARE(range.first, first);
+    // Dragged the other way, the same bytes.
+    cursor.setPosition(position(to));
+    cursor.setPosition(position(from), QTextCursor::KeepAnchor);
+    view->setTextCursor(cursor);
+    QCOMPARE(view->SelectedBytes().first, first);
+    QCOMPARE(view->SelectedBytes().count, count);
+    const auto address = [](int a) {
+        return QStringLiteral("0x") + QString::number(a, 16).toUpper().rightJustified(4, '0');
+    };
+    QCOMPARE(view->SelectionText(),
+             QStringLiteral("selection %1..%2: %3 %4, CRC-32 %5")
+                 .arg(address(0x10 + first), address(0x10 + first + count - 1))
+                 .arg(count)
+                 .arg(count == 1 ? QStringLiteral("byte") : QStringLiteral("bytes"))
+                 .arg(QString::number(Crc32(bytes.mid(first, count)), 16).toUpper().rightJustified(8, '0')));
+}
+
+// Text that is not the dump (progress, a reason) holds no bytes.
+void TestZqHexView::selectionGoneWithTheDump()
+{
+    view->ShowHex(QByteArray(32, 'x'), 32, 0);
+    view->selectAll();
+    QCOMPARE(view->SelectedBytes().count, 32);
+    view->setPlainText(QStringLiteral("reading EEPROM ... 0%"));
+    view->selectAll();
+    QCOMPARE(view->SelectedBytes().count, 0);
+    QVERIFY(view->SelectionText().isEmpty());
 }
 
 QTEST_MAIN(TestZqHexView)
