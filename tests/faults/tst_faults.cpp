@@ -10,14 +10,11 @@
 #include "ZqEEPROM24Cxx.h"
 #include "ZqEEPROM93Cxx.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
 
 using namespace sim;
 
 namespace {
-constexpr qint64 kRunBoundMs = 10000;
-
 QByteArray pattern(int n, int seed)
 {
     QByteArray bytes(n, '\0');
@@ -269,23 +266,14 @@ class TestFaults : public QObject {
     Q_OBJECT
 
 private slots:
-    void matrix_data();
+    void matrix_data() { FaultMatrix::addRows(operations()); }
     void matrix();
-    void cleanupTestCase();
+    void cleanupTestCase() { FMatrix.report(QStringLiteral(", %1 of them in closing requests").arg(FClosing)); }
 
 private:
-    qint64 FTried = 0;
-    qint64 FUnreachable = 0;
+    FaultMatrix FMatrix{"fault matrix"};
     qint64 FClosing = 0;
-    int FOperations = 0;
 };
-
-void TestFaults::matrix_data()
-{
-    QTest::addColumn<int>("row");
-    for (int i = 0; i < operations().size(); ++i)
-        QTest::newRow(qPrintable(operations()[i].name)) << i;
-}
 
 void TestFaults::matrix()
 {
@@ -294,66 +282,39 @@ void TestFaults::matrix()
     const Reference ref = cleanRun(op);
     QVERIFY2(ref.bytes > 0, "the clean run did nothing");
     const int start = op.read ? 0 : firstChanged(ref);
-    ++FOperations;
-    const QList<int> points = faultPoints(ref.transfers);
-    int unreachable = 0;
     int closing = 0;
-    for (const FaultKindRow &kind : kFaultKinds) {
-        for (int k : points) {
-            if (k > ref.transfers) {
-                ++unreachable;
-                continue;
-            }
-            const QString where = QStringLiteral("%1 at transfer %2 of %3").arg(kind.name).arg(k).arg(ref.transfers);
-            Rig r(op.population);
-            r.adapter().log().clear();
-            const bool pluggedAtStart = (armFault(r.bench, kind.kind, k), r.adapter().isPlugged());
-            QElapsedTimer timer;
-            timer.start();
-            op.run(r);
-            QCoreApplication::processEvents();
-            QVERIFY2(timer.elapsed() < kRunBoundMs, qPrintable(where + ": took too long"));
-            QCOMPARE(r.bench.connected(), r.adapter().isPlugged());
-            QVERIFY2(r.outcome.ends == 1 || (r.outcome.ends == 0 && !pluggedAtStart),
-                     qPrintable(where + QStringLiteral(": %1 ends").arg(r.outcome.ends)));
-            // A block read that falls back to single bytes asks again for what
-            // failed: full success is then true, and chipProblem checks the bytes.
-            const bool retried = op.read && (kind.kind == FaultKind::Failed || kind.kind == FaultKind::TimedOut);
-            QVERIFY2(r.outcome.bytes < ref.bytes || ((k > ref.settled || retried) && r.outcome.bytes == ref.bytes),
-                     qPrintable(where + QStringLiteral(": reported %1 bytes, full success").arg(r.outcome.bytes)));
-            closing += k > ref.settled;
-            const QString problem = chipProblem(op, ref, r, start);
-            QVERIFY2(problem.isEmpty(), qPrintable(where + ": " + problem));
+    FMatrix.sweep(op.name, ref.transfers, [&](const FaultKindRow &kind, int k, const QString &where) {
+        Rig r(op.population);
+        r.adapter().log().clear();
+        const bool pluggedAtStart = (armFault(r.bench, kind.kind, k), r.adapter().isPlugged());
+        QElapsedTimer timer;
+        timer.start();
+        op.run(r);
+        QCoreApplication::processEvents();
+        const QString problem = runProblem(r.bench, timer);
+        QVERIFY2(problem.isEmpty(), qPrintable(where + ": " + problem));
+        QVERIFY2(r.outcome.ends == 1 || (r.outcome.ends == 0 && !pluggedAtStart),
+                 qPrintable(where + QStringLiteral(": %1 ends").arg(r.outcome.ends)));
+        // A block read that falls back to single bytes asks again for what
+        // failed: full success is then true, and chipProblem checks the bytes.
+        const bool retried = op.read && (kind.kind == FaultKind::Failed || kind.kind == FaultKind::TimedOut);
+        QVERIFY2(r.outcome.bytes < ref.bytes || ((k > ref.settled || retried) && r.outcome.bytes == ref.bytes),
+                 qPrintable(where + QStringLiteral(": reported %1 bytes, full success").arg(r.outcome.bytes)));
+        closing += k > ref.settled;
+        const QString chip = chipProblem(op, ref, r, start);
+        QVERIFY2(chip.isEmpty(), qPrintable(where + ": " + chip));
 
-            // The user plugs the adapter in again (and reseats the chip): all works.
-            if (!r.adapter().isPlugged())
-                r.bench.replug();
-            r.bench.firmware().setChipsConnected(true);
-            QVERIFY(r.bench.connected());
-            r.outcome = {};
-            op.run(r);
-            QVERIFY2(r.outcome.ends == 1 && r.outcome.bytes == ref.bytes, qPrintable(where + ": no recovery"));
-            QVERIFY2(op.read ? r.delivered() == ref.delivered : r.memory() == ref.after,
-                     qPrintable(where + ": the next run went wrong"));
-            ++FTried;
-        }
-    }
-    FUnreachable += unreachable;
+        QVERIFY(plugAgain(r.bench));
+        r.outcome = {};
+        op.run(r);
+        QVERIFY2(r.outcome.ends == 1 && r.outcome.bytes == ref.bytes, qPrintable(where + ": no recovery"));
+        QVERIFY2(op.read ? r.delivered() == ref.delivered : r.memory() == ref.after,
+                 qPrintable(where + ": the next run went wrong"));
+    });
     FClosing += closing;
     if (closing > 0)
         qInfo("%s: transfers %d..%d only close the operation; %d faults there may leave the data complete",
               qPrintable(op.name), ref.settled + 1, ref.transfers, closing);
-    if (unreachable > 0)
-        qInfo("%s: T = %d transfers, %d fault points beyond T not reachable (%d points x %d kinds)",
-              qPrintable(op.name), ref.transfers, unreachable, unreachable / int(std::size(kFaultKinds)),
-              int(std::size(kFaultKinds)));
-}
-
-void TestFaults::cleanupTestCase()
-{
-    qInfo("fault matrix: %d operations, %lld runs with a fault (operation x fault point x fault kind), "
-          "%lld of them in closing requests; %lld points beyond an operation's end reported",
-          FOperations, FTried, FClosing, FUnreachable);
 }
 
 QTEST_GUILESS_MAIN(TestFaults)

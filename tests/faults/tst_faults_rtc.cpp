@@ -12,8 +12,6 @@
 using namespace sim;
 
 namespace {
-constexpr qint64 kRunBoundMs = 10000;
-
 struct ClockRig {
     explicit ClockRig(Ds13xxType type) : bench(population(type), SimBench::ChipTime::Manual)
     {
@@ -77,22 +75,13 @@ class TestFaultsClocks : public QObject {
     Q_OBJECT
 
 private slots:
-    void matrix_data();
+    void matrix_data() { FaultMatrix::addRows(operations()); }
     void matrix();
-    void cleanupTestCase();
+    void cleanupTestCase() { FMatrix.report(); }
 
 private:
-    qint64 FTried = 0;
-    qint64 FUnreachable = 0;
-    int FOperations = 0;
+    FaultMatrix FMatrix{"clock fault matrix"};
 };
-
-void TestFaultsClocks::matrix_data()
-{
-    QTest::addColumn<int>("row");
-    for (int i = 0; i < operations().size(); ++i)
-        QTest::newRow(qPrintable(operations()[i].name)) << i;
-}
 
 void TestFaultsClocks::matrix()
 {
@@ -108,50 +97,24 @@ void TestFaultsClocks::matrix()
         transfers = int(r.adapter().log().records().size());
         asked = r.registers();
     }
-    ++FOperations;
-    const QList<int> points = faultPoints(transfers);
-    int unreachable = 0;
-    for (const FaultKindRow &kind : kFaultKinds) {
-        for (int k : points) {
-            if (k > transfers) {
-                ++unreachable;
-                continue;
-            }
-            const QString where = QStringLiteral("%1 at transfer %2 of %3").arg(kind.name).arg(k).arg(transfers);
-            ClockRig r(op.type);
-            r.adapter().log().clear();
-            armFault(r.bench, kind.kind, k);
-            QElapsedTimer timer;
-            timer.start();
-            const bool ok = op.run(r);
-            QCoreApplication::processEvents();
-            QVERIFY2(timer.elapsed() < kRunBoundMs, qPrintable(where + ": took too long"));
-            QCOMPARE(r.bench.connected(), r.adapter().isPlugged());
-            QVERIFY2(!ok, qPrintable(where + ": reported success"));
-            r.bench.firmware().setChipsConnected(true);
-            const QString problem = registerProblem(before, asked, r.registers());
-            QVERIFY2(problem.isEmpty(), qPrintable(where + ": " + problem));
+    FMatrix.sweep(op.name, transfers, [&](const FaultKindRow &kind, int k, const QString &where) {
+        ClockRig r(op.type);
+        r.adapter().log().clear();
+        armFault(r.bench, kind.kind, k);
+        QElapsedTimer timer;
+        timer.start();
+        const bool ok = op.run(r);
+        QCoreApplication::processEvents();
+        const QString problem = runProblem(r.bench, timer);
+        QVERIFY2(problem.isEmpty(), qPrintable(where + ": " + problem));
+        QVERIFY2(!ok, qPrintable(where + ": reported success"));
+        const QString registers = registerProblem(before, asked, r.registers());
+        QVERIFY2(registers.isEmpty(), qPrintable(where + ": " + registers));
 
-            if (!r.adapter().isPlugged())
-                r.bench.replug();
-            QVERIFY(r.bench.connected());
-            QVERIFY2(op.run(r), qPrintable(where + ": no recovery"));
-            QVERIFY2(r.registers() == asked, qPrintable(where + ": the next run went wrong"));
-            ++FTried;
-        }
-    }
-    FUnreachable += unreachable;
-    if (unreachable > 0)
-        qInfo("%s: T = %d transfers, %d fault points beyond T not reachable (%d points x %d kinds)",
-              qPrintable(op.name), transfers, unreachable, unreachable / int(std::size(kFaultKinds)),
-              int(std::size(kFaultKinds)));
-}
-
-void TestFaultsClocks::cleanupTestCase()
-{
-    qInfo("clock fault matrix: %d operations, %lld runs with a fault (operation x fault point x fault kind); "
-          "%lld points beyond an operation's end reported",
-          FOperations, FTried, FUnreachable);
+        QVERIFY(plugAgain(r.bench));
+        QVERIFY2(op.run(r), qPrintable(where + ": no recovery"));
+        QVERIFY2(r.registers() == asked, qPrintable(where + ": the next run went wrong"));
+    });
 }
 
 QTEST_GUILESS_MAIN(TestFaultsClocks)
