@@ -1,5 +1,7 @@
 #include "FaultRig.h"
 
+#include <QCoreApplication>
+
 const FaultKindRow kFaultKinds[4] = {
     {FaultKind::Pulled, "adapter pulled"},
     {FaultKind::Failed, "transfer failed"},
@@ -7,15 +9,19 @@ const FaultKindRow kFaultKinds[4] = {
     {FaultKind::ChipSilent, "chip not answering"},
 };
 
-void armFault(SimBench &bench, FaultKind kind, int k)
+void armFault(SimBench &bench, FaultKind kind, int k) { armFault(bench.simulator(), kind, k); }
+
+void armFault(sim::Simulator &simulator, FaultKind kind, int k)
 {
-    sim::VirtualAdapter &adapter = *bench.simulator().adapter();
+    sim::VirtualAdapter &adapter = *simulator.adapter();
     switch (kind) {
     case FaultKind::Pulled:
-        if (k <= 1)
-            bench.pull();
-        else
+        if (k <= 1) {
+            simulator.pull(&adapter);
+            QCoreApplication::processEvents();
+        } else {
             adapter.pullAfterTransfers(k - 1);
+        }
         break;
     case FaultKind::Failed:
         adapter.afterTransfers(k - 1, [](sim::VirtualAdapter &a) { a.failNextTransfers(1); });

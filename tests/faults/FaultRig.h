@@ -26,6 +26,7 @@ extern const FaultKindRow kFaultKinds[4];
 
 // Arms fault to hit transfer k (1-based) of what runs next.
 void armFault(SimBench &bench, FaultKind kind, int k);
+void armFault(sim::Simulator &simulator, FaultKind kind, int k);
 
 // What one operation reported: its OnActionEnd calls and their counts.
 struct Outcome {
