@@ -55,10 +55,14 @@ TZqEEPROMBase::TZqEEPROMBase(QObject *AOwner, int bytes) : QObject(AOwner), FEEP
 {
 }
 
+// A call that does not start did nothing: a count left from the call before
+// would let a caller take a write that never ran for done.
 bool TZqEEPROMBase::BeginOperation()
 {
-    if (!Online() || FBusy)
+    if (!Online() || FBusy) {
+        FLastActionBytes = 0;
         return false;
+    }
     FBusy = true;
     return true;
 }

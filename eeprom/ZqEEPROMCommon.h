@@ -53,7 +53,8 @@ public:
     void SetWait(TWait wait) { FWait = std::move(wait); }
     // An operation started now would run: an adapter is there, none runs.
     bool Ready() const { return Online() && !FBusy; }
-    // The bytes the last operation reported to OnActionEnd.
+    // The bytes the last operation reported to OnActionEnd; 0 after a call
+    // that did not start.
     int LastActionBytes() const { return FLastActionBytes; }
     // The bytes of the last read that brought any, at their byte addresses.
     const ChipImage &LastRead() const { return FLastRead; }

@@ -1,6 +1,7 @@
 #include "ZqGLCDBase.h"
 
 #include "BmpPicture.h"
+#include "RawFrame.h"
 #include "ZqLibUSB.h"
 
 #include <QCoreApplication>
@@ -11,8 +12,6 @@
 #include <utility>
 
 namespace {
-// A raw frame buffer image is at most one 128 x 64 frame.
-constexpr int kRawImageBytes = 1024;
 // Larger than any BMP of BmpPicture::MaxSide squared at one bit per pixel.
 constexpr qint64 kMaxBmpFileBytes = 1 << 20;
 
@@ -326,9 +325,7 @@ bool TZqGLCDBase::ReadRawFile(const QString &fname, QString *error)
     QFile file(fname);
     if (!file.open(QIODevice::ReadOnly))
         return Fail(error, QStringLiteral("%1: %2").arg(fname, file.errorString()));
-    QByteArray &buffer = FZqLibUSB->DevBuffer;
-    const QByteArray image = file.read(qMin<qint64>(kRawImageBytes, buffer.size()));
-    buffer.replace(0, image.size(), image);
+    ApplyRawFrame(FZqLibUSB->DevBuffer, file.read(kRawFrameBytes));
     return true;
 }
 

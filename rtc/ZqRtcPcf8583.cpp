@@ -62,7 +62,9 @@ bool TZqRtcPcf8583::Read(TPcf8583Reading &reading)
     return true;
 }
 
-// -1 when the RAM cannot be read.
+// -1 when the RAM cannot be read, or the year moved on cannot be kept: a
+// reading shown while the chip still holds the old base would turn into a
+// wrong year at the next wrap.
 int TZqRtcPcf8583::KeptYear(int yearCounter)
 {
     if (!ReadRegisters(kBaseYearRam, kBaseYearBytes))
@@ -74,7 +76,8 @@ int TZqRtcPcf8583::KeptYear(int yearCounter)
     if (!marked || (kept & 3) != yearCounter) {
         if (marked && yearCounter < (kept & 3))
             base = (base + 4) & 0xFFFF;
-        WriteRegisters(kBaseYearRam, BaseYearBytes(base, yearCounter));
+        if (!WriteRegisters(kBaseYearRam, BaseYearBytes(base, yearCounter)))
+            return -1;
     }
     return (base + yearCounter) & 0xFFFF;
 }

@@ -26,7 +26,8 @@ public:
     static QString FieldError(const TDs13xxFields &fields);
 
     // False when the chip does not answer. A year counter that wrapped at a
-    // New Year moves the kept base on by four, in the chip as well.
+    // New Year moves the kept base on by four, in the chip as well; false
+    // when that cannot be stored.
     bool Read(TPcf8583Reading &reading);
     // Writes time, date and the kept base year; the chip's timer register,
     // written with the block, is read first and kept. Nothing is written

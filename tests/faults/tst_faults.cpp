@@ -4,20 +4,21 @@
 // partial count, left the chip holding only what the user asked for, and the
 // link agrees with the adapter; then a fresh plug and the same operation
 // work again.
+#include "ChipGuard.h"
 #include "Eeprom24Cxx.h"
 #include "Eeprom93Cxx.h"
+#include "EepromImage.h"
 #include "FaultRig.h"
 #include "ZqEEPROM24Cxx.h"
 #include "ZqEEPROM93Cxx.h"
 
-#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace sim;
 
 namespace {
-constexpr qint64 kRunBoundMs = 10000;
-
 QByteArray pattern(int n, int seed)
 {
     QByteArray bytes(n, '\0');
@@ -37,9 +38,10 @@ struct Rig {
                 bench.clock.advanceMs(ms);
                 QCoreApplication::processEvents();
             });
-            engine->OnActionEnd = [this](QObject *, TEepromAction, int bytes) {
+            engine->OnActionEnd = [this](QObject *, TEepromAction action, int bytes) {
                 ++outcome.ends;
                 outcome.bytes = bytes;
+                actionEnds.append({transfers(), action});
             };
         }
         if (Eeprom24Cxx *chip = bench.firmware().eeprom24())
@@ -60,10 +62,18 @@ struct Rig {
     VirtualAdapter &adapter() { return *bench.simulator().adapter(); }
     int transfers() { return int(adapter().log().records().size()); }
 
+    TZqEEPROMBase &engine() { return bench.firmware().eeprom24() ? static_cast<TZqEEPROMBase &>(e24) : e93; }
+
     SimBench bench;
     TZqEEPROM24Cxx e24;
     TZqEEPROM93Cxx e93;
     Outcome outcome;
+    // Each engine action as it ended: the transfers so far, and what it was.
+    QList<std::pair<int, TEepromAction>> actionEnds;
+    // A file write: what it said, and anything wrong it left beside the chip.
+    bool fileOk = false;
+    QString fileMessage;
+    QString fileProblem;
 };
 
 struct Operation {
@@ -72,6 +82,9 @@ struct Operation {
     bool read;     // a read leaves the chip as it was and delivers bytes
     int cellWidth; // bytes per chip cell: a partial count is checked in whole cells
     std::function<void(Rig &)> run;
+    // A file write: one outcome for its writes and the verify; a fault may
+    // leave every byte written and still fail it.
+    bool file = false;
 };
 
 BusPopulation only24(Eeprom24Type type)
@@ -169,12 +182,79 @@ void add93Rows(QList<Operation> &ops)
         }
 }
 
+// The bytes a file write says it wrote: "N bytes written", "after N of",
+// or "N pages|words written" (whole units); none when it names none.
+int claimedBytes(const QString &message, int unitBytes)
+{
+    static const QRegularExpression bytes(QStringLiteral("^(\\d+) bytes written|write failed at address \\S+ after (\\d+) of"));
+    static const QRegularExpression units(QStringLiteral("(\\d+) (?:pages|words) written"));
+    if (const auto m = bytes.match(message); m.hasMatch())
+        return (m.captured(1) + m.captured(2)).toInt();
+    if (const auto m = units.match(message); m.hasMatch())
+        return m.captured(1).toInt() * unitBytes;
+    return 0;
+}
+
+void fileWritten(Rig &r, const TImageOutcome &outcome)
+{
+    r.outcome = {1, claimedBytes(outcome.message, r.engine().WriteUnitBytes())};
+    r.fileOk = outcome.ok;
+    r.fileMessage = outcome.message;
+}
+
+// A file of one stretch across write units, at a unit's start, written with
+// verify: straight, and through the guard that backs the chip up first.
+void addFileRows(QList<Operation> &ops, const QString &name, const BusPopulation &population, int cellWidth,
+                 int address, void (*setUp)(Rig &))
+{
+    ChipImage image;
+    const QByteArray bytes = pattern(40, 11);
+    for (int i = 0; i < bytes.size(); ++i)
+        image.set(std::uint32_t(address + i), std::uint8_t(bytes[i]));
+    ops << Operation{name + " file write with verify", population, false, cellWidth,
+                     [setUp, image](Rig &r) {
+                         setUp(r);
+                         fileWritten(r, WriteImageToChip(r.engine(), image, true));
+                     },
+                     true};
+    ops << Operation{name + " protected file write", population, false, cellWidth,
+                     [setUp, image](Rig &r) {
+                         setUp(r);
+                         QTemporaryDir backups;
+                         const QByteArray before = r.memory();
+                         TProtectedWrite how;
+                         how.chipName = QStringLiteral("chip");
+                         how.backupFolder = backups.path();
+                         how.now = QDateTime(QDate(2031, 7, 19), QTime(17, 42));
+                         how.confirm = [](const QString &) { return true; };
+                         const TProtectedOutcome outcome = ProtectedWriteImage(r.engine(), image, how);
+                         fileWritten(r, outcome);
+                         QFile backup(outcome.backupPath);
+                         if (!outcome.backupPath.isEmpty() &&
+                             (!backup.open(QIODevice::ReadOnly) || backup.readAll() != before))
+                             r.fileProblem = QStringLiteral("the backup is not the chip as it was");
+                     },
+                     true};
+}
+
+void addFileRows(QList<Operation> &ops)
+{
+    addFileRows(ops, QStringLiteral("24c02"), only24(Eeprom24Type::C02), 1, 0x20,
+                [](Rig &r) { r.e24.SetEepromType(TZqEEPROM24Cxx::TEepromType(Eeprom24Type::C02)); });
+    addFileRows(ops, QStringLiteral("93c46 16-bit"), only93(Eeprom93Type::C46, Organisation::Word16), 2, 0x10,
+                [](Rig &r) {
+                    r.e93.SetEepromType(TZqEEPROM93Cxx::TEepromType(Eeprom93Type::C46));
+                    r.e93.SetEepromOrganisation(TZqEEPROM93Cxx::eo16_bit);
+                });
+}
+
 const QList<Operation> &operations()
 {
     static const QList<Operation> ops = [] {
         QList<Operation> list;
         add24Rows(list);
         add93Rows(list);
+        addFileRows(list);
         return list;
     }();
     return ops;
@@ -188,6 +268,16 @@ struct Reference {
     QByteArray before;
     QByteArray after;
     QByteArray delivered;
+    QList<std::pair<int, TEepromAction>> actionEnds;
+
+    // Transfer k belongs to a read, which asks again for what failed.
+    bool inRead(int k) const
+    {
+        for (const auto &[end, action] : actionEnds)
+            if (k <= end)
+                return action == eaRead;
+        return false;
+    }
 };
 
 // The operation's closing stretch, found from the end of a clean run:
@@ -202,7 +292,9 @@ bool isClosing(const TransferRecord &t, const TZqEEPROM93Cxx &e93)
             t.index == e93.InstructionLength(org));
 }
 
-int lastDataTransfer(Rig &r)
+// A write ends with a READ that checks the chip; a file write with a whole
+// read, all of it data.
+int lastDataTransfer(Rig &r, bool endsWithCheck)
 {
     const auto &log = r.adapter().log().records();
     const int instruction = r.e93.InstructionLength(r.e93.EepromOrganisation());
@@ -212,7 +304,7 @@ int lastDataTransfer(Rig &r)
             --i;
     };
     skipClosing();
-    if (i > 0 && log[std::size_t(i - 1)].request == arMicrowireShift) {
+    if (endsWithCheck && i > 0 && log[std::size_t(i - 1)].request == arMicrowireShift) {
         while (i > 0 && log[std::size_t(i - 1)].index != instruction)
             --i;
         --i; // the check's READ
@@ -225,13 +317,14 @@ Reference cleanRun(const Operation &op)
 {
     Rig r(op.population);
     r.adapter().log().clear();
-    Reference ref{0, 0, 0, r.memory(), {}, {}};
+    Reference ref{0, 0, 0, r.memory(), {}, {}, {}};
     op.run(r);
     ref.transfers = r.transfers();
-    ref.settled = lastDataTransfer(r);
+    ref.settled = lastDataTransfer(r, !op.file);
     ref.bytes = r.outcome.bytes;
     ref.after = r.memory();
     ref.delivered = r.delivered();
+    ref.actionEnds = r.actionEnds;
     return ref;
 }
 
@@ -269,23 +362,14 @@ class TestFaults : public QObject {
     Q_OBJECT
 
 private slots:
-    void matrix_data();
+    void matrix_data() { FaultMatrix::addRows(operations()); }
     void matrix();
-    void cleanupTestCase();
+    void cleanupTestCase() { FMatrix.report(QStringLiteral(", %1 of them in closing requests").arg(FClosing)); }
 
 private:
-    qint64 FTried = 0;
-    qint64 FUnreachable = 0;
+    FaultMatrix FMatrix{"fault matrix"};
     qint64 FClosing = 0;
-    int FOperations = 0;
 };
-
-void TestFaults::matrix_data()
-{
-    QTest::addColumn<int>("row");
-    for (int i = 0; i < operations().size(); ++i)
-        QTest::newRow(qPrintable(operations()[i].name)) << i;
-}
 
 void TestFaults::matrix()
 {
@@ -294,66 +378,48 @@ void TestFaults::matrix()
     const Reference ref = cleanRun(op);
     QVERIFY2(ref.bytes > 0, "the clean run did nothing");
     const int start = op.read ? 0 : firstChanged(ref);
-    ++FOperations;
-    const QList<int> points = faultPoints(ref.transfers);
-    int unreachable = 0;
     int closing = 0;
-    for (const FaultKindRow &kind : kFaultKinds) {
-        for (int k : points) {
-            if (k > ref.transfers) {
-                ++unreachable;
-                continue;
-            }
-            const QString where = QStringLiteral("%1 at transfer %2 of %3").arg(kind.name).arg(k).arg(ref.transfers);
-            Rig r(op.population);
-            r.adapter().log().clear();
-            const bool pluggedAtStart = (armFault(r.bench, kind.kind, k), r.adapter().isPlugged());
-            QElapsedTimer timer;
-            timer.start();
-            op.run(r);
-            QCoreApplication::processEvents();
-            QVERIFY2(timer.elapsed() < kRunBoundMs, qPrintable(where + ": took too long"));
-            QCOMPARE(r.bench.connected(), r.adapter().isPlugged());
-            QVERIFY2(r.outcome.ends == 1 || (r.outcome.ends == 0 && !pluggedAtStart),
-                     qPrintable(where + QStringLiteral(": %1 ends").arg(r.outcome.ends)));
-            // A block read that falls back to single bytes asks again for what
-            // failed: full success is then true, and chipProblem checks the bytes.
-            const bool retried = op.read && (kind.kind == FaultKind::Failed || kind.kind == FaultKind::TimedOut);
+    FMatrix.sweep(op.name, ref.transfers, [&](const FaultKindRow &kind, int k, const QString &where) {
+        Rig r(op.population);
+        r.adapter().log().clear();
+        const bool pluggedAtStart = (armFault(r.bench, kind.kind, k), r.adapter().isPlugged());
+        QElapsedTimer timer;
+        timer.start();
+        op.run(r);
+        QCoreApplication::processEvents();
+        const QString problem = runProblem(r.bench, timer);
+        QVERIFY2(problem.isEmpty(), qPrintable(where + ": " + problem));
+        QVERIFY2(r.outcome.ends == 1 || (r.outcome.ends == 0 && !pluggedAtStart),
+                 qPrintable(where + QStringLiteral(": %1 ends").arg(r.outcome.ends)));
+        // A block read that falls back to single bytes asks again for what
+        // failed: full success is then true, and chipProblem checks the bytes.
+        // A file write's reads (the backup's, the verify's) do the same.
+        const bool retried = (op.read || (op.file && ref.inRead(k))) &&
+                             (kind.kind == FaultKind::Failed || kind.kind == FaultKind::TimedOut);
+        if (op.file)
+            QVERIFY2(!r.fileOk || k > ref.settled || retried,
+                     qPrintable(where + ": the file write reported success"));
+        else
             QVERIFY2(r.outcome.bytes < ref.bytes || ((k > ref.settled || retried) && r.outcome.bytes == ref.bytes),
                      qPrintable(where + QStringLiteral(": reported %1 bytes, full success").arg(r.outcome.bytes)));
-            closing += k > ref.settled;
-            const QString problem = chipProblem(op, ref, r, start);
-            QVERIFY2(problem.isEmpty(), qPrintable(where + ": " + problem));
+        QVERIFY2(r.fileProblem.isEmpty(), qPrintable(where + ": " + r.fileProblem));
+        closing += k > ref.settled;
+        const QString chip = chipProblem(op, ref, r, start);
+        QVERIFY2(chip.isEmpty(), qPrintable(where + ": " + chip + (op.file ? " (" + r.fileMessage + ")" : QString())));
 
-            // The user plugs the adapter in again (and reseats the chip): all works.
-            if (!r.adapter().isPlugged())
-                r.bench.replug();
-            r.bench.firmware().setChipsConnected(true);
-            QVERIFY(r.bench.connected());
-            r.outcome = {};
-            op.run(r);
-            QVERIFY2(r.outcome.ends == 1 && r.outcome.bytes == ref.bytes, qPrintable(where + ": no recovery"));
-            QVERIFY2(op.read ? r.delivered() == ref.delivered : r.memory() == ref.after,
-                     qPrintable(where + ": the next run went wrong"));
-            ++FTried;
-        }
-    }
-    FUnreachable += unreachable;
+        QVERIFY(plugAgain(r.bench));
+        r.outcome = {};
+        op.run(r);
+        // A protected write leaves out what the chip already holds.
+        QVERIFY2(op.file ? r.fileOk : r.outcome.ends == 1 && r.outcome.bytes == ref.bytes,
+                 qPrintable(where + ": no recovery " + r.fileMessage));
+        QVERIFY2(op.read ? r.delivered() == ref.delivered : r.memory() == ref.after,
+                 qPrintable(where + ": the next run went wrong"));
+    });
     FClosing += closing;
     if (closing > 0)
         qInfo("%s: transfers %d..%d only close the operation; %d faults there may leave the data complete",
               qPrintable(op.name), ref.settled + 1, ref.transfers, closing);
-    if (unreachable > 0)
-        qInfo("%s: T = %d transfers, %d fault points beyond T not reachable (%d points x %d kinds)",
-              qPrintable(op.name), ref.transfers, unreachable, unreachable / int(std::size(kFaultKinds)),
-              int(std::size(kFaultKinds)));
-}
-
-void TestFaults::cleanupTestCase()
-{
-    qInfo("fault matrix: %d operations, %lld runs with a fault (operation x fault point x fault kind), "
-          "%lld of them in closing requests; %lld points beyond an operation's end reported",
-          FOperations, FTried, FClosing, FUnreachable);
 }
 
 QTEST_GUILESS_MAIN(TestFaults)

@@ -16,8 +16,6 @@
 using namespace sim;
 
 namespace {
-constexpr qint64 kRunBoundMs = 10000;
-
 struct PanelRig {
     PanelRig() : bench({}, SimBench::ChipTime::Manual)
     {
@@ -100,22 +98,13 @@ class TestFaultsDisplays : public QObject {
     Q_OBJECT
 
 private slots:
-    void matrix_data();
+    void matrix_data() { FaultMatrix::addRows(operations()); }
     void matrix();
-    void cleanupTestCase();
+    void cleanupTestCase() { FMatrix.report(); }
 
 private:
-    qint64 FTried = 0;
-    qint64 FUnreachable = 0;
-    int FOperations = 0;
+    FaultMatrix FMatrix{"display fault matrix"};
 };
-
-void TestFaultsDisplays::matrix_data()
-{
-    QTest::addColumn<int>("row");
-    for (int i = 0; i < operations().size(); ++i)
-        QTest::newRow(qPrintable(operations()[i].name)) << i;
-}
 
 void TestFaultsDisplays::matrix()
 {
@@ -129,62 +118,36 @@ void TestFaultsDisplays::matrix()
         transfers = int(r.adapter().log().records().size());
         asked = r.ram();
     }
-    ++FOperations;
-    const QList<int> points = faultPoints(transfers);
-    int unreachable = 0;
     int unheard = 0;
-    for (const FaultKindRow &kind : kFaultKinds) {
-        for (int k : points) {
-            if (k > transfers) {
-                ++unreachable;
-                continue;
-            }
-            const QString where = QStringLiteral("%1 at transfer %2 of %3").arg(kind.name).arg(k).arg(transfers);
-            PanelRig r;
-            QByteArray before;
-            QElapsedTimer timer;
-            timer.start();
-            const bool ok = run(op, r, [&] {
-                before = r.ram();
-                r.adapter().log().clear();
-                armFault(r.bench, kind.kind, k);
-            });
-            QCoreApplication::processEvents();
-            QVERIFY2(timer.elapsed() < kRunBoundMs, qPrintable(where + ": took too long"));
-            QCOMPARE(r.bench.connected(), r.adapter().isPlugged());
-            const bool heard = !(op.spi && kind.kind == FaultKind::ChipSilent);
-            QVERIFY2(!ok || !heard, qPrintable(where + ": reported success"));
-            QVERIFY2(!op.driver(r).Initialized() || !heard, qPrintable(where + ": still initialised"));
-            unheard += !heard;
-            const QByteArray now = r.ram();
-            for (int i = 0; i < now.size(); ++i)
-                QVERIFY2(now[i] == before[i] || now[i] == asked[i],
-                         qPrintable(where + QStringLiteral(": RAM byte %1 neither old nor asked for").arg(i)));
+    FMatrix.sweep(op.name, transfers, [&](const FaultKindRow &kind, int k, const QString &where) {
+        PanelRig r;
+        QByteArray before;
+        QElapsedTimer timer;
+        timer.start();
+        const bool ok = run(op, r, [&] {
+            before = r.ram();
+            r.adapter().log().clear();
+            armFault(r.bench, kind.kind, k);
+        });
+        QCoreApplication::processEvents();
+        const QString problem = runProblem(r.bench, timer);
+        QVERIFY2(problem.isEmpty(), qPrintable(where + ": " + problem));
+        const bool heard = !(op.spi && kind.kind == FaultKind::ChipSilent);
+        QVERIFY2(!ok || !heard, qPrintable(where + ": reported success"));
+        QVERIFY2(!op.driver(r).Initialized() || !heard, qPrintable(where + ": still initialised"));
+        unheard += !heard;
+        const QByteArray now = r.ram();
+        for (int i = 0; i < now.size(); ++i)
+            QVERIFY2(now[i] == before[i] || now[i] == asked[i],
+                     qPrintable(where + QStringLiteral(": RAM byte %1 neither old nor asked for").arg(i)));
 
-            if (!r.adapter().isPlugged())
-                r.bench.replug();
-            r.bench.firmware().setChipsConnected(true);
-            QVERIFY(r.bench.connected());
-            QVERIFY2(run(op, r, [] {}), qPrintable(where + ": no recovery"));
-            QVERIFY2(r.ram() == asked, qPrintable(where + ": the next run went wrong"));
-            ++FTried;
-        }
-    }
-    FUnreachable += unreachable;
+        QVERIFY(plugAgain(r.bench));
+        QVERIFY2(run(op, r, [] {}), qPrintable(where + ": no recovery"));
+        QVERIFY2(r.ram() == asked, qPrintable(where + ": the next run went wrong"));
+    });
     if (unheard > 0)
         qInfo("%s: %d silent-chip runs cannot be told from success: SPI writes get no answer; RAM checked only",
               qPrintable(op.name), unheard);
-    if (unreachable > 0)
-        qInfo("%s: T = %d transfers, %d fault points beyond T not reachable (%d points x %d kinds)",
-              qPrintable(op.name), transfers, unreachable, unreachable / int(std::size(kFaultKinds)),
-              int(std::size(kFaultKinds)));
-}
-
-void TestFaultsDisplays::cleanupTestCase()
-{
-    qInfo("display fault matrix: %d operations, %lld runs with a fault (operation x fault point x fault kind); "
-          "%lld points beyond an operation's end reported",
-          FOperations, FTried, FUnreachable);
 }
 
 QTEST_GUILESS_MAIN(TestFaultsDisplays)

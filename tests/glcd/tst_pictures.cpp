@@ -2,6 +2,7 @@
 // the wait that keeps the window alive.
 #include "BmpPicture.h"
 #include "GlcdFixtures.h"
+#include "RawFrame.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -193,6 +194,37 @@ private slots:
         QCOMPARE(d.canvas.buffer().size(), 1024);
         QCOMPARE(d.canvas.buffer().left(n), bytes.left(n));
         QCOMPARE(d.canvas.buffer().mid(n), testFrame().mid(n));
+    }
+
+    // The bytes alone, against buffers of every size a link may hold: never
+    // past the buffer, never more than one frame, the rest kept.
+    void rawFrameBytes_data()
+    {
+        QTest::addColumn<int>("bufferSize");
+        QTest::addColumn<int>("fileSize");
+        QTest::addColumn<int>("taken");
+        QTest::newRow("frame into frame") << 1024 << 1024 << 1024;
+        QTest::newRow("short file") << 1024 << 7 << 7;
+        QTest::newRow("long file") << 1024 << 1025 << 1024;
+        QTest::newRow("small buffer") << 10 << 1024 << 10;
+        QTest::newRow("large buffer") << 4096 << 3000 << 1024;
+        QTest::newRow("empty buffer") << 0 << 50 << 0;
+        QTest::newRow("empty file") << 1024 << 0 << 0;
+    }
+    void rawFrameBytes()
+    {
+        QFETCH(int, bufferSize);
+        QFETCH(int, fileSize);
+        QFETCH(int, taken);
+        QByteArray file(fileSize, '\0');
+        for (int i = 0; i < fileSize; ++i)
+            file[i] = char(0x3C ^ i);
+        const QByteArray before(bufferSize, '\xA5');
+        QByteArray buffer = before;
+        QCOMPARE(ApplyRawFrame(buffer, file), taken);
+        QCOMPARE(buffer.size(), bufferSize);
+        QCOMPARE(buffer.left(taken), file.left(taken));
+        QCOMPARE(buffer.mid(taken), before.mid(taken));
     }
 
     void missingFileOrLink()
