@@ -8,12 +8,7 @@
 #include <QGridLayout>
 #include <QTimer>
 
-void TDevicePage::SetLink(TZqLibUSB *link)
-{
-    FLink = link;
-    FAdapter = link && link->Connected();
-    FollowGuard();
-}
+void TDevicePage::SetLink(TZqLibUSB *link) { FLink = link; }
 TZqLibUSB *TDevicePage::Link() const { return FLink; }
 TDeviceGuard *TDevicePage::Guard() const { return FGuard; }
 
@@ -24,21 +19,13 @@ void TDevicePage::SetGuard(TDeviceGuard *guard)
     FGuard = guard;
     if (guard)
         connect(guard, &TDeviceGuard::BusyChanged, this, &TDevicePage::FollowGuard);
-    FollowGuard();
+    FollowGuard(guard && guard->Busy());
 }
 
-void TDevicePage::LinkChanged(bool connected)
+void TDevicePage::FollowGuard(bool busy)
 {
-    FAdapter = connected;
-    FollowGuard();
-}
-
-// A page given no link (built alone) keeps its buttons for the guard to rule.
-void TDevicePage::FollowGuard()
-{
-    const bool free = !(FGuard && FGuard->Busy()) && (!FLink || FAdapter);
     for (QWidget *button : DeviceButtons())
-        button->setEnabled(free);
+        button->setEnabled(!busy);
 }
 
 TDeviceGuard::THold TDevicePage::BeginWork() const { return FGuard ? FGuard->Begin() : TDeviceGuard::THold(); }

@@ -21,13 +21,10 @@ public:
 
     void SetLink(TZqLibUSB *link);
     TZqLibUSB *Link() const;
-    // The window's one guard. While it is busy with any page's operation, or
-    // while the link has no adapter, the page's DeviceButtons() are disabled.
+    // The window's one guard. While it is busy with any page's operation the
+    // page's DeviceButtons() are disabled.
     void SetGuard(TDeviceGuard *guard);
     TDeviceGuard *Guard() const;
-    // The adapter came or went (told as the link reports it, before its
-    // Connected() follows).
-    void LinkChanged(bool connected);
 
     // Another page became the current one.
     virtual void PageLeft() {}
@@ -58,9 +55,8 @@ protected:
     TClickablePicture *NewChipPicture(const QString &label);
 
 private:
-    void FollowGuard();
+    void FollowGuard(bool busy);
 
     QPointer<TZqLibUSB> FLink;
     QPointer<TDeviceGuard> FGuard;
-    bool FAdapter = false;
 };

@@ -9,6 +9,7 @@
 #include "PageTools.h"
 #include "ZqEEPROM24Cxx.h"
 #include "ZqHexView.h"
+#include "ZqLibUSB.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -232,8 +233,12 @@ void TPage24Cxx::AdvGlowButton9Click()
 void TPage24Cxx::ScanI2cClick()
 {
     const TDeviceGuard::THold hold = BeginWork();
-    if (hold)
-        lbBusScan->setText(BusScanText(ScanI2cBus(Link())));
+    if (!hold)
+        return;
+    // Without an adapter an empty list would read as an empty bus.
+    const bool adapter = Link() && Link()->Connected();
+    lbBusScan->setText(adapter ? BusScanText(ScanI2cBus(Link()))
+                               : QStringLiteral("RZT-USBasp not connected: the bus was not scanned"));
 }
 
 void TPage24Cxx::CheckBox4Click() { ZqHexView1->SetAddGap(CheckBox4->isChecked()); }

@@ -287,15 +287,8 @@ void TForm1::ZqLibUSB1Connected(QObject *)
 {
     StatusPanel0->setText(kConnected);
     StatusPanel0->setToolTip(QString());
-    for (TDevicePage *page : DevicePages())
-        page->LinkChanged(true);
 }
-void TForm1::ZqLibUSB1Disconnected(QObject *)
-{
-    StatusPanel0->setText(kNotConnected);
-    for (TDevicePage *page : DevicePages())
-        page->LinkChanged(false);
-}
+void TForm1::ZqLibUSB1Disconnected(QObject *) { StatusPanel0->setText(kNotConnected); }
 
 // Said once a run, without blocking: the status stays "not connected" and its
 // tooltip keeps the advice.
