@@ -55,7 +55,8 @@ public:
     explicit FaultMatrix(const char *title) : FTitle(title) {}
 
     // One data row per operation, named as it is, carrying its index.
-    template <typename Operations> static void addRows(const Operations &operations)
+    template <typename Operations>
+    static void addRows(const Operations &operations)
     {
         QTest::addColumn<int>("row");
         for (int i = 0; i < int(operations.size()); ++i)

@@ -186,7 +186,8 @@ void add93Rows(QList<Operation> &ops)
 // or "N pages|words written" (whole units); none when it names none.
 int claimedBytes(const QString &message, int unitBytes)
 {
-    static const QRegularExpression bytes(QStringLiteral("^(\\d+) bytes written|write failed at address \\S+ after (\\d+) of"));
+    static const QRegularExpression bytes(
+        QStringLiteral("^(\\d+) bytes written|write failed at address \\S+ after (\\d+) of"));
     static const QRegularExpression units(QStringLiteral("(\\d+) (?:pages|words) written"));
     if (const auto m = bytes.match(message); m.hasMatch())
         return (m.captured(1) + m.captured(2)).toInt();
@@ -211,13 +212,19 @@ void addFileRows(QList<Operation> &ops, const QString &name, const BusPopulation
     const QByteArray bytes = pattern(40, 11);
     for (int i = 0; i < bytes.size(); ++i)
         image.set(std::uint32_t(address + i), std::uint8_t(bytes[i]));
-    ops << Operation{name + " file write with verify", population, false, cellWidth,
+    ops << Operation{name + " file write with verify",
+                     population,
+                     false,
+                     cellWidth,
                      [setUp, image](Rig &r) {
                          setUp(r);
                          fileWritten(r, WriteImageToChip(r.engine(), image, true));
                      },
                      true};
-    ops << Operation{name + " protected file write", population, false, cellWidth,
+    ops << Operation{name + " protected file write",
+                     population,
+                     false,
+                     cellWidth,
                      [setUp, image](Rig &r) {
                          setUp(r);
                          QTemporaryDir backups;
@@ -397,8 +404,7 @@ void TestFaults::matrix()
         const bool retried = (op.read || (op.file && ref.inRead(k))) &&
                              (kind.kind == FaultKind::Failed || kind.kind == FaultKind::TimedOut);
         if (op.file)
-            QVERIFY2(!r.fileOk || k > ref.settled || retried,
-                     qPrintable(where + ": the file write reported success"));
+            QVERIFY2(!r.fileOk || k > ref.settled || retried, qPrintable(where + ": the file write reported success"));
         else
             QVERIFY2(r.outcome.bytes < ref.bytes || ((k > ref.settled || retried) && r.outcome.bytes == ref.bytes),
                      qPrintable(where + QStringLiteral(": reported %1 bytes, full success").arg(r.outcome.bytes)));

@@ -15,7 +15,11 @@
 using namespace sim;
 
 namespace {
-enum class Clock { Ds1307, Ds3231, Pcf8583 };
+enum class Clock {
+    Ds1307,
+    Ds3231,
+    Pcf8583
+};
 
 struct ClockRig {
     explicit ClockRig(Clock chip) : chip(chip), bench(population(chip), SimBench::ChipTime::Manual)
@@ -91,8 +95,7 @@ const QList<ClockOperation> &operations()
         list << ClockOperation{QStringLiteral("pcf8583 poll"), Clock::Pcf8583, pollPcf,
                                [](ClockRig &r) { QVERIFY(r.pcf.WriteTime(kAsked)); }};
         // The year counter wrapped at midnight: the poll moves the kept year on.
-        list << ClockOperation{QStringLiteral("pcf8583 poll after New Year"), Clock::Pcf8583, pollPcf,
-                               [](ClockRig &r) {
+        list << ClockOperation{QStringLiteral("pcf8583 poll after New Year"), Clock::Pcf8583, pollPcf, [](ClockRig &r) {
                                    QVERIFY(r.pcf.WriteTime({2031, 12, 31, 23, 59, 58}));
                                    r.bench.clock.advanceMs(3000);
                                }};
