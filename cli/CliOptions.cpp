@@ -19,7 +19,7 @@ const QStringList kChangeOptions = {"no-verify", "yes", "backup-dir", "ignore-cl
 // What --help adds for the commands that change the chip.
 const char kChangeHelp[] =
     "  First the chip is read and saved in the backup folder (--backup-dir DIR, otherwise\n"
-    "  ~/.local/share/brindle-cli/backups), and what would change is shown; nothing is written\n"
+    "  ~/.local/share/Brindle/backups), and what would change is shown; nothing is written\n"
     "  when nothing would change. On a terminal it asks; otherwise --yes is needed.\n"
     "  Only the pages (24Cxx) or words (93Cxx) that differ are written. On a 24Cxx whose\n"
     "  device bytes a running PCF8583 clock shares (A2), it stops; --ignore-clock goes on.\n";

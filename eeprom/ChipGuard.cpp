@@ -23,7 +23,10 @@ constexpr std::array<quint32, 256> MakeCrcTable()
 }
 constexpr std::array<quint32, 256> kCrcTable = MakeCrcTable();
 
-QString Address(qint64 a) { return QStringLiteral("0x%1").arg(a, 4, 16, QLatin1Char('0')).toUpper().replace("0X", "0x"); }
+QString Address(qint64 a)
+{
+    return QStringLiteral("0x%1").arg(a, 4, 16, QLatin1Char('0')).toUpper().replace("0X", "0x");
+}
 
 // The chip's bytes of unit u with the image's present bytes laid over them.
 QByteArray Merged(const QByteArray &chip, const ChipImage &image, int from, int to)
@@ -64,6 +67,12 @@ QString BackupAge(const QString &name, int stem)
     return name.left(stem) + QStringLiteral("%1").arg(BackupNumber(name, stem), 9, 10, QLatin1Char('0'));
 }
 
+// "1 page", "3 pages": plural is the plural name.
+QString Counted(qint64 n, const QString &plural)
+{
+    return QString::number(n) + QLatin1Char(' ') + (n == 1 ? plural.chopped(1) : plural);
+}
+
 TProtectedOutcome Stopped(const QString &message)
 {
     TProtectedOutcome outcome;
@@ -92,10 +101,9 @@ QString TChangeSummary::Text(const QString &unitName) const
     QStringList shown;
     for (qint64 a : firstAddresses)
         shown << Address(a);
-    return QStringLiteral("%1 bytes in %2 %3 will change, the first at %4%5")
-        .arg(bytes)
-        .arg(units)
-        .arg(unitName, shown.join(QStringLiteral(", ")), bytes > firstAddresses.size() ? QStringLiteral(" …") : QString());
+    return QStringLiteral("%1 in %2 will change, the first at %3%4")
+        .arg(Counted(bytes, QStringLiteral("bytes")), Counted(units, unitName), shown.join(QStringLiteral(", ")),
+             bytes > firstAddresses.size() ? QStringLiteral(" …") : QString());
 }
 
 TChangeSummary SummarizeChange(const QByteArray &chip, const ChipImage &image, int unitBytes)
@@ -120,7 +128,8 @@ TChangeSummary SummarizeChange(const QByteArray &chip, const ChipImage &image, i
 
 QString DefaultBackupFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + QStringLiteral("/backups");
+    // One folder for the window and the command line, whatever each calls itself.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Brindle/backups");
 }
 
 QString WriteBackup(const QString &folder, const QString &chipName, const QByteArray &bytes, const QDateTime &when,
@@ -137,7 +146,7 @@ QString WriteBackup(const QString &folder, const QString &chipName, const QByteA
     for (const QString &same : QDir(folder).entryList({name + QStringLiteral("*.bin")}, QDir::Files))
         last = qMax(last, BackupNumber(same, named));
     const QString file = QDir(folder).filePath(last == 0 ? name + QStringLiteral(".bin")
-                                                          : name + QStringLiteral("-%1.bin").arg(last + 1));
+                                                         : name + QStringLiteral("-%1.bin").arg(last + 1));
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
         return QStringLiteral("the backup %1 cannot be written: %2").arg(file, out.errorString());
@@ -166,7 +175,8 @@ TUnitWrite WriteWhatDiffers(TZqEEPROMBase &engine, const QByteArray &chip, const
         const QByteArray bytes = Merged(chip, image, from, to);
         engine.WriteBytes(bytes, from);
         if (engine.LastActionBytes() < bytes.size()) {
-            result.message = QStringLiteral("the write failed at address %1").arg(Address(from + engine.LastActionBytes()));
+            result.message =
+                QStringLiteral("the write failed at address %1").arg(Address(from + engine.LastActionBytes()));
             return result;
         }
         ++result.written;
@@ -186,7 +196,9 @@ QString SmallerChipNote(const QByteArray &dump, const QList<QPair<int, QString>>
         for (int a = size; repeats && a < dump.size(); a += size)
             repeats = dump.mid(a, size) == dump.left(size);
         if (repeats)
-            return QStringLiteral("the contents repeat every %1 bytes: probably a %2 (the address wraps)").arg(size).arg(name);
+            return QStringLiteral("the contents repeat every %1 bytes: probably a %2 (the address wraps)")
+                .arg(size)
+                .arg(name);
     }
     return QString();
 }
@@ -273,7 +285,8 @@ TProtectedOutcome ProtectedWriteImage(TZqEEPROMBase &engine, const ChipImage &im
         return outcome;
     }
     const TUnitWrite written = WriteWhatDiffers(engine, before, image);
-    const QString counts = QStringLiteral("%1 %3 written, %2 skipped").arg(written.written).arg(written.skipped).arg(unitName);
+    const QString counts =
+        QStringLiteral("%1 written, %2 skipped").arg(Counted(written.written, unitName)).arg(written.skipped);
     if (!written.ok) {
         outcome.message = written.message + QStringLiteral(" (") + counts + QStringLiteral(")");
         return outcome;

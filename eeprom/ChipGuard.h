@@ -30,7 +30,7 @@ struct TChangeSummary {
 // What writing image over chip would change, counted in units of unitBytes.
 TChangeSummary SummarizeChange(const QByteArray &chip, const ChipImage &image, int unitBytes);
 
-// The user's backup folder: <application data>/backups.
+// The user's backup folder, the window's and the command line's: <data>/Brindle/backups.
 QString DefaultBackupFolder();
 // Saves bytes as <chipName>-<yyyyMMdd-HHmmss>.bin in folder (made if need
 // be; a second backup in the same second gets -2, -3 ...), then keeps only the newest keep files of that chip. Empty on

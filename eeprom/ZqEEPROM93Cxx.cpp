@@ -1,7 +1,6 @@
 #include "ZqEEPROM93Cxx.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 
 namespace {
 struct T93CxxRow {
@@ -186,18 +185,19 @@ bool TZqEEPROM93Cxx::Program(TEepromOrganisation org, TShift instruction, std::i
 }
 
 // Selected, the chip drives DO low while busy and high once ready; one-bit
-// shifts of 0 read it without starting an instruction.
+// shifts of 0 read it without starting an instruction. The time-out counts
+// the waits, not the wall clock: a busy computer that is slow between polls
+// must not call a chip that finished its cycle stuck.
 bool TZqEEPROM93Cxx::AwaitReady()
 {
-    const QDeadlineTimer deadline(ReadyTimeoutMs, Qt::PreciseTimer);
     bool ready = false;
     if (SelectChip()) {
-        while (Shift(0, 1, 2)) {
+        for (int waited = 0; Shift(0, 1, 2); waited += ReadyPollMs) {
             if (FZqLibUSB->DevBuffer[1] & 1) {
                 ready = true;
                 break;
             }
-            if (deadline.hasExpired())
+            if (waited >= ReadyTimeoutMs)
                 break;
             Wait(ReadyPollMs);
         }

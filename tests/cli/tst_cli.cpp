@@ -337,7 +337,7 @@ private slots:
                 b = char(~b);
         QString backupFolder = Path(tag + QStringLiteral("-backups"));
         if (folder == QLatin1String("default"))
-            backupFolder = Path(QStringLiteral("data/brindle-cli/backups"));
+            backupFolder = Path(QStringLiteral("data/Brindle/backups"));
         else if (folder == QLatin1String("blocked"))
             backupFolder = WriteFile(tag + QStringLiteral("-file"), "x") + QStringLiteral("/backups");
         const QStringList command = action == QLatin1String("erase")

@@ -102,7 +102,8 @@ private slots:
         const uLong expected =
             crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(bytes.constData()), uInt(bytes.size()));
         QCOMPARE(Crc32(bytes), quint32(expected));
-        QCOMPARE(Crc32Text(bytes), QStringLiteral("CRC-32 %1").arg(quint32(expected), 8, 16, QLatin1Char('0')).toUpper());
+        QCOMPARE(Crc32Text(bytes),
+                 QStringLiteral("CRC-32 %1").arg(quint32(expected), 8, 16, QLatin1Char('0')).toUpper());
     }
 
     void absentChipSaysSoAndShowsNothing_data()
@@ -155,11 +156,17 @@ private slots:
         QTemporaryDir folder;
         QString asked;
         b.bench.simulator().adapter()->log().clear();
-        const TProtectedOutcome outcome = ProtectedWriteImage(
-            *b.engine, image, {"chip", folder.path(), kWhen, true, [&](const QString &summary) {
-                                   asked = summary;
-                                   return true;
-                               }});
+        const TProtectedOutcome outcome = ProtectedWriteImage(*b.engine, image,
+                                                              {"chip",
+                                                               folder.path(),
+                                                               kWhen,
+                                                               true,
+                                                               [&](const QString &summary) {
+                                                                   asked = summary;
+                                                                   return true;
+                                                               },
+                                                               {},
+                                                               {}});
         QVERIFY2(outcome.ok, qPrintable(outcome.message));
         QCOMPARE(b.memory(), overlaid(before, image));
         QFile backup(outcome.backupPath);
@@ -186,9 +193,12 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("message");
         for (const char *kind : {"24", "93"}) {
-            QTest::addRow("%s refused", kind) << kind << 1 << "refuse" << "cancelled: nothing written";
-            QTest::addRow("%s nothing to change", kind) << kind << 1 << "same" << "nothing to change";
-            QTest::addRow("%s backup fails", kind) << kind << 1 << "no folder" << "cannot be";
+            QTest::addRow("%s refused", kind) << kind << 1 << "refuse"
+                                              << "cancelled: nothing written";
+            QTest::addRow("%s nothing to change", kind) << kind << 1 << "same"
+                                                        << "nothing to change";
+            QTest::addRow("%s backup fails", kind) << kind << 1 << "no folder"
+                                                   << "cannot be";
         }
     }
     void chipLeftAlone()
@@ -210,11 +220,17 @@ private slots:
         bool asked = false;
         const ChipImage image = how == "same" ? ChipImage::fromBytes(before.left(40)) : changes(before);
         b.bench.simulator().adapter()->log().clear();
-        const TProtectedOutcome outcome =
-            ProtectedWriteImage(*b.engine, image, {"chip", folder, kWhen, true, [&](const QString &) {
-                                                       asked = true;
-                                                       return false;
-                                                   }});
+        const TProtectedOutcome outcome = ProtectedWriteImage(*b.engine, image,
+                                                              {"chip",
+                                                               folder,
+                                                               kWhen,
+                                                               true,
+                                                               [&](const QString &) {
+                                                                   asked = true;
+                                                                   return false;
+                                                               },
+                                                               {},
+                                                               {}});
         QVERIFY2(outcome.message.contains(message), qPrintable(outcome.message));
         QCOMPARE(b.memory(), before);
         QVERIFY(writtenUnits(b).isEmpty());
@@ -227,7 +243,8 @@ private slots:
     {
         QTemporaryDir folder;
         for (int i = 0; i < 5; ++i)
-            QCOMPARE(WriteBackup(folder.path(), "24C16", QByteArray(1, char(i)), kWhen.addSecs(i), nullptr, 3), QString());
+            QCOMPARE(WriteBackup(folder.path(), "24C16", QByteArray(1, char(i)), kWhen.addSecs(i), nullptr, 3),
+                     QString());
         QCOMPARE(WriteBackup(folder.path(), "93C46", "x", kWhen, nullptr, 3), QString());
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files, QDir::Name),
                  QStringList({"24C16-20261210-231502.bin", "24C16-20261210-231503.bin", "24C16-20261210-231504.bin",
@@ -268,19 +285,26 @@ private slots:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), left.size());
     }
 
-    // The question's first line: the summary, closed by one full stop or by the ellipsis alone.
+    // The question's first line: the summary in singular or plural, closed
+    // by one full stop or by the ellipsis alone.
     void questionEndsOnce_data()
     {
         QTest::addColumn<int>("changed");
+        QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("end");
-        QTest::newRow("one byte") << 1 << "0x0010.";
-        QTest::newRow("every address shown") << 4 << "0x0013.";
-        QTest::newRow("one more than shown") << 5 << "0x0013 \u2026";
-        QTest::newRow("many") << 40 << "0x0013 \u2026";
+        QTest::newRow("one byte") << 1 << "1 byte in 1 page will"
+                                  << "0x0010.";
+        QTest::newRow("every address shown") << 4 << "4 bytes in 1 page will"
+                                             << "0x0013.";
+        QTest::newRow("one more than shown") << 5 << "5 bytes in 1 page will"
+                                             << "0x0013 \u2026";
+        QTest::newRow("many") << 40 << "40 bytes in 5 pages will"
+                              << "0x0013 \u2026";
     }
     void questionEndsOnce()
     {
         QFETCH(int, changed);
+        QFETCH(QString, start);
         QFETCH(QString, end);
         ChipBench b("24", 0, true);
         const QByteArray before = pattern(256, 2);
@@ -300,6 +324,7 @@ private slots:
         };
         ProtectedWriteImage(*b.engine, image, how);
         const QString line = asked.section(QLatin1Char('\n'), 0, 0);
+        QVERIFY2(line.startsWith(start), qPrintable(line));
         QVERIFY2(line.endsWith(end), qPrintable(line));
         QVERIFY2(!line.contains(QString(QChar(0x2026)) + ".") && !line.endsWith(".."), qPrintable(line));
         QVERIFY2(asked.section(QLatin1Char('\n'), 1).contains(folder.path()), qPrintable(asked));
@@ -316,7 +341,8 @@ private slots:
         QTest::newRow("24c08 read as 24c16") << c08 + c08 << "every 1024 bytes: probably a 24C08";
         QTest::newRow("blank") << QByteArray(512, char(0xFF)) << "";
         QTest::newRow("whole 24c04") << unrepeating(512, 3) << "";
-        QTest::newRow("last byte differs") << c02 + c02.left(255) + "x" << "";
+        QTest::newRow("last byte differs") << c02 + c02.left(255) + "x"
+                                           << "";
     }
     void smallerChipNoted()
     {
