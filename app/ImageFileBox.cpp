@@ -36,6 +36,12 @@ QPushButton *Button(const QString &caption, const QString &tip, const char *name
     button->setToolTip(tip);
     return button;
 }
+
+// The summary counts what differs; only a write that went through changed it.
+qint64 ChangedBytes(const TProtectedOutcome &outcome)
+{
+    return outcome.ok && !outcome.cancelled ? outcome.summary.bytes : 0;
+}
 } // namespace
 
 TImageFileBox::TFileChooser &TImageFileBox::FileChooser()
@@ -168,10 +174,10 @@ void TImageFileBox::ShowRead(int bytes)
     Report(ReadStatus(*FEngine, bytes, start, FSmallerTypes));
 }
 
-TProtectedOutcome TImageFileBox::WriteProtected(const ChipImage &image)
+void TImageFileBox::WriteProtected(const ChipImage &image)
 {
     if (!FEngine)
-        return {};
+        return;
     TProtectedWrite how;
     how.chipName = QString::fromLatin1(FChipName()).section(QLatin1Char(' '), 0, 0).toUpper();
     how.backupFolder = BackupFolder().isEmpty() ? DefaultBackupFolder() : BackupFolder();
@@ -189,7 +195,6 @@ TProtectedOutcome TImageFileBox::WriteProtected(const ChipImage &image)
         FAfterWrite(image, ChangedBytes(outcome));
     // The read-back has its own status; the write's outcome matters more.
     Report(outcome.message);
-    return outcome;
 }
 
 ChipImage TImageFileBox::TypedImage(const QByteArray &data, int byteAddress, int chipBytes)
@@ -198,12 +203,6 @@ ChipImage TImageFileBox::TypedImage(const QByteArray &data, int byteAddress, int
     for (int i = 0; byteAddress >= 0 && i < data.size() && byteAddress + i < chipBytes; ++i)
         image.set(std::uint32_t(byteAddress + i), std::uint8_t(data[i]));
     return image;
-}
-
-// The summary counts what differs; only a write that went through changed it.
-qint64 TImageFileBox::ChangedBytes(const TProtectedOutcome &outcome)
-{
-    return outcome.ok && !outcome.cancelled ? outcome.summary.bytes : 0;
 }
 
 // The write always reads back and compares: only what differs is written,
@@ -223,8 +222,7 @@ void TImageFileBox::VerifyClick()
     if (!hold || !FEngine || !LoadChosen(image))
         return;
     bool swapped = false;
-    const TImageOutcome outcome =
-        VerifyWithSwapCheck(*FEngine, image, FWordSwapCheck && FWordSwapCheck(), &swapped);
+    const TImageOutcome outcome = VerifyWithSwapCheck(*FEngine, image, FWordSwapCheck && FWordSwapCheck(), &swapped);
     Report(outcome.message);
     if (swapped && Confirmer()(this, outcome.message + QStringLiteral(".\nWrite the file to the chip with the bytes of "
                                                                       "every word swapped?")))

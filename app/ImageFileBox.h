@@ -10,7 +10,6 @@
 #include <functional>
 
 class ChipImage;
-struct TProtectedOutcome;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -61,11 +60,9 @@ public:
     // Backs the chip up, shows what would change, writes only what differs
     // after the user agrees, then reads back. Every write of the page (file,
     // typed text, erase) comes here. Call with the page's hold.
-    TProtectedOutcome WriteProtected(const ChipImage &image);
+    void WriteProtected(const ChipImage &image);
     // Typed bytes at byteAddress, cut at the chip's end as the engines cut a write.
     static ChipImage TypedImage(const QByteArray &data, int byteAddress, int chipBytes);
-    // Bytes the write changed on the chip: none when it stopped or was refused.
-    static qint64 ChangedBytes(const TProtectedOutcome &outcome);
 
     QPushButton *btnSaveFile;
     QPushButton *btnWriteFile;

@@ -122,7 +122,7 @@ QWidget *TPage24Cxx::NewWriteGroup()
     AdvGlowButton9 = Named(new QPushButton(QStringLiteral("ZAPISZ"), group), "AdvGlowButton9");
     CheckBox1 = Named(new QCheckBox(QStringLiteral("ERASE"), group), "CheckBox1");
     AdvGlowButton8 = Named(new QPushButton(QStringLiteral("SKASUJ"), group), "AdvGlowButton8");
-    Label14 = Named(new QLabel(QStringLiteral("Ilość bajtów zapisanych: "), group), "Label14");
+    Label14 = Named(new QLabel(kWrittenCaption, group), "Label14");
     auto *box = new QGridLayout(group);
     box->addWidget(new QLabel(QStringLiteral("adres"), group), 0, 0);
     box->addWidget(new QLabel(QStringLiteral("Dane do pamięci eeprom"), group), 0, 1);
@@ -260,11 +260,10 @@ void TPage24Cxx::ShowWritten(const ChipImage &image, qint64 changedBytes)
 // A clock that shares the image's device bytes would take the write as its own.
 QString TPage24Cxx::BusCheck(const ChipImage &image) const
 {
-    if (!FEngine || image.isEmpty())
+    if (!FEngine)
         return QString();
-    const int from = int(image.segments().constFirst().address);
     const QString chipName = ComboBox3->currentText().section(QLatin1Char(' '), 0, 0).toUpper();
-    return RunningClockInRange(*FEngine, chipName, from, int(image.end()), TImageFileBox::BusCheckWait());
+    return RunningClockUnderImage(*FEngine, chipName, image, TImageFileBox::BusCheckWait());
 }
 
 void TPage24Cxx::ReadEEPROM()

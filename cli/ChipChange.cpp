@@ -84,8 +84,7 @@ int ChangeChip(CliSession &session, TZqEEPROMBase &engine, const ChipImage &imag
     };
     if (TZqEEPROM24Cxx *e24 = change.i2cEngine) {
         how.busCheck = [e24, &change](const ChipImage &target) {
-            return RunningClockInRange(*e24, change.chipName, int(target.segments().constFirst().address),
-                                       int(target.end()), [](int ms) { QThread::msleep(ms); });
+            return RunningClockUnderImage(*e24, change.chipName, target, [](int ms) { QThread::msleep(ms); });
         };
         how.overrideBusCheck = [&](const QString &reason) {
             clockFound = true;

@@ -85,3 +85,11 @@ QString RunningClockInRange(const TZqEEPROM24Cxx &engine, const QString &chipNam
     }
     return QString();
 }
+
+QString RunningClockUnderImage(const TZqEEPROM24Cxx &engine, const QString &chipName, const ChipImage &image,
+                               const std::function<void(int ms)> &wait)
+{
+    if (image.isEmpty())
+        return QString();
+    return RunningClockInRange(engine, chipName, int(image.segments().constFirst().address), int(image.end()), wait);
+}

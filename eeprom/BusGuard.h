@@ -3,6 +3,7 @@
 // pins) answers at device bytes that a PCF8583 shares (A0/A2); acknowledges
 // cannot tell the two apart, but only a running clock changes its bytes by
 // itself. Read-only: nothing here writes to a chip.
+#include "ChipImage.h"
 #include "ZqEEPROM24Cxx.h"
 
 #include <QList>
@@ -31,3 +32,6 @@ bool ClockMayAnswerAt(int deviceByte);
 // the write still holds its registers.
 QString RunningClockInRange(const TZqEEPROM24Cxx &engine, const QString &chipName, int from, int to,
                             const std::function<void(int ms)> &wait, int waitMs = 1000);
+// The same over the addresses a write of image spans; empty for an empty image.
+QString RunningClockUnderImage(const TZqEEPROM24Cxx &engine, const QString &chipName, const ChipImage &image,
+                               const std::function<void(int ms)> &wait);

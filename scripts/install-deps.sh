@@ -16,6 +16,7 @@ packages=(
   clang libfuzzer-14-dev
   srecord
   dpkg-dev
+  bsdutils
 )
 
 missing=()
