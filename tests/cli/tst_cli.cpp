@@ -52,8 +52,12 @@ private:
     QStringList Sim(const QString &chip, const QString &state, const QString &org = QStringLiteral("16")) const
     {
         const bool i2c = chip.startsWith(QLatin1String("24"));
-        return {i2c ? QStringLiteral("--sim-24cxx") : QStringLiteral("--sim-93cxx"), chip, QStringLiteral("--sim-org"), org,
-                QStringLiteral("--sim-state"), Path(state)};
+        return {i2c ? QStringLiteral("--sim-24cxx") : QStringLiteral("--sim-93cxx"),
+                chip,
+                QStringLiteral("--sim-org"),
+                org,
+                QStringLiteral("--sim-state"),
+                Path(state)};
     }
 
     static int ChipBytes(const QString &chip)
@@ -121,7 +125,9 @@ private slots:
             const char *file = files[row++ % 3];
             QTest::addRow("%s %s", chip, file) << chip << "16" << file;
         }
-        QTest::addRow("93c66 8-bit") << "93c66" << "8" << "image.hex";
+        QTest::addRow("93c66 8-bit") << "93c66"
+                                     << "8"
+                                     << "image.hex";
     }
 
     // write, then in later runs read, verify, erase and blank-check.
@@ -136,11 +142,8 @@ private slots:
             chip.startsWith(QLatin1String("93")) ? QStringList{"-c", chip, "--org", org} : QStringList{"-c", chip};
         const QByteArray bytes = Pattern(ChipBytes(chip));
         // The file is written by the program itself from a raw one, so each format is both read and written.
-        QFile raw(Path(QStringLiteral("pattern-%1.bin").arg(chip)));
-        QVERIFY(raw.open(QIODevice::WriteOnly));
-        raw.write(bytes);
-        raw.close();
-        Run run = Cli(sim + QStringList{"eeprom", "write", "--yes", "-i", raw.fileName()} + chipOptions);
+        const QString rawFile = WriteFile(QStringLiteral("pattern-%1.bin").arg(chip), bytes);
+        Run run = Cli(sim + QStringList{"eeprom", "write", "--yes", "-i", rawFile} + chipOptions);
         QCOMPARE(run.code, 0);
         run = Cli(sim + QStringList{"eeprom", "read", "-o", Path(file)} + chipOptions);
         QCOMPARE(run.code, 0);
@@ -159,8 +162,10 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("srecFormat");
-        QTest::newRow("ihex") << "x.hex" << "-intel";
-        QTest::newRow("srec") << "x.srec" << "-motorola";
+        QTest::newRow("ihex") << "x.hex"
+                              << "-intel";
+        QTest::newRow("srec") << "x.srec"
+                              << "-motorola";
     }
 
     void filesReadBySrecCat()
@@ -170,15 +175,12 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("srec_cat")).isEmpty())
             QSKIP("srec_cat is not installed");
         const QStringList sim = Sim(QStringLiteral("24c02"), QStringLiteral("srec.state"));
-        QFile raw(Path(QStringLiteral("srec-pattern.bin")));
-        QVERIFY(raw.open(QIODevice::WriteOnly));
-        raw.write(Pattern(256));
-        raw.close();
-        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "--yes", "-c", "24c02", "-i", raw.fileName()}).code, 0);
-        QCOMPARE(Cli(sim + QStringList{"eeprom", "read", "-c", "24c02", "--start", "16", "--count", "32", "-o",
-                                       Path(file)})
-                     .code,
-                 0);
+        const QString rawFile = WriteFile(QStringLiteral("srec-pattern.bin"), Pattern(256));
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "--yes", "-c", "24c02", "-i", rawFile}).code, 0);
+        QCOMPARE(
+            Cli(sim + QStringList{"eeprom", "read", "-c", "24c02", "--start", "16", "--count", "32", "-o", Path(file)})
+                .code,
+            0);
         QProcess srec;
         srec.start(QStringLiteral("srec_cat"), {Path(file), srecFormat, "-offset", "-16", "-o", "-", "-binary"});
         QVERIFY(srec.waitForFinished());
@@ -191,8 +193,9 @@ private slots:
         QTest::addColumn<QString>("dump");
         QTest::newRow("one line and a part")
             << QStringList{"--count", "20"}
-            << QString::fromUtf8("000  48 65 6C 6C 6F 20 8A 9A  E8 B9 2E 00 FF FF FF FF Hello \u0160\u0161\u010D\u0105......\n"
-                                 "010  FF FF FF FF                                      ....\n");
+            << QString::fromUtf8(
+                   "000  48 65 6C 6C 6F 20 8A 9A  E8 B9 2E 00 FF FF FF FF Hello \u0160\u0161\u010D\u0105......\n"
+                   "010  FF FF FF FF                                      ....\n");
         QTest::newRow("from 0x7F8 to the end")
             << QStringList{"--start", "2040"} << "7F8  FF FF FF FF FF FF FF FF                          ........\n";
     }
@@ -203,11 +206,8 @@ private slots:
         QFETCH(QStringList, range);
         QFETCH(QString, dump);
         const QStringList sim = Sim(QStringLiteral("24c16"), QStringLiteral("dump.state"));
-        QFile raw(Path(QStringLiteral("dump.bin")));
-        QVERIFY(raw.open(QIODevice::WriteOnly));
-        raw.write(QByteArray("Hello \x8A\x9A\xE8\xB9\x2E\x00", 12));
-        raw.close();
-        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "--yes", "-c", "24c16", "-i", raw.fileName()}).code, 0);
+        const QString rawFile = WriteFile(QStringLiteral("dump.bin"), QByteArray("Hello \x8A\x9A\xE8\xB9\x2E\x00", 12));
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "--yes", "-c", "24c16", "-i", rawFile}).code, 0);
         const Run run = Cli(sim + QStringList{"eeprom", "read", "-c", "24c16"} + range);
         QCOMPARE(run.code, 0);
         QCOMPARE(QString::fromUtf8(run.out), dump);
@@ -227,8 +227,8 @@ private slots:
                                             << "--count must be a number from 1 to 48";
         QTest::newRow("start past the end") << read + QStringList{"--start", "2048"} << true << 2 << "--start";
         QTest::newRow("start not a number") << read + QStringList{"--start", "ten"} << true << 2 << "--start";
-        QTest::newRow("missing file") << QStringList{"eeprom", "write", "-c", "24c16", "-i", "no-such.bin"} << true
-                                      << 2 << "no-such.bin";
+        QTest::newRow("missing file") << QStringList{"eeprom", "write", "-c", "24c16", "-i", "no-such.bin"} << true << 2
+                                      << "no-such.bin";
         QTest::newRow("unknown format") << read + QStringList{"-o", "x.bin", "-f", "elf"} << true << 2 << "-f";
         QTest::newRow("org on a 24cxx") << read + QStringList{"--org", "8"} << true << 2 << "--org";
         QTest::newRow("option of another command") << read + QStringList{"--json"} << true << 2 << "--json";
@@ -243,18 +243,18 @@ private slots:
             << QStringList{"display", "clock", "-t", "ssd1306", "--seconds", "-1"} << true << 2 << "--seconds";
         QTest::newRow("demo no adapter") << QStringList{"display", "demo", "-t", "st7565"} << false << 3
                                          << "no RZT-USBasp";
-        QTest::newRow("clock no adapter") << QStringList{"display", "clock", "-t", "ssd1306", "--seconds", "1"}
-                                          << false << 3 << "no RZT-USBasp";
+        QTest::newRow("clock no adapter")
+            << QStringList{"display", "clock", "-t", "ssd1306", "--seconds", "1"} << false << 3 << "no RZT-USBasp";
         QTest::newRow("sim option without simulator")
             << QStringList{"--sim-24cxx", "24c02", "info"} << false << 2 << "--simulator";
         QTest::newRow("no adapter") << QStringList{"info"} << false << 3 << "no RZT-USBasp";
         QTest::newRow("access denied") << QStringList{"--sim-access", "denied", "info"} << true << 3 << "udev";
-        QTest::newRow("chip absent") << QStringList{"--sim-24cxx", "none", "--sim-pcf8583", "off", "eeprom", "read",
-                                                    "-c", "24c02"}
+        QTest::newRow("chip absent") << QStringList{"--sim-24cxx", "none", "--sim-pcf8583", "off", "eeprom",
+                                                    "read",        "-c",   "24c02"}
                                      << true << 1 << "read failed";
         QTest::newRow("info") << QStringList{"info"} << true << 0 << "";
-        QTest::newRow("empty backup folder") << QStringList{"eeprom", "erase", "-c", "24c02", "--backup-dir="} << true
-                                             << 2 << "--backup-dir";
+        QTest::newRow("empty backup folder")
+            << QStringList{"eeprom", "erase", "-c", "24c02", "--backup-dir="} << true << 2 << "--backup-dir";
         QTest::newRow("yes on a read") << read + QStringList{"--yes"} << true << 2 << "--yes";
         QTest::newRow("help") << QStringList{"eeprom", "write", "--help"} << false << 0 << "";
     }
@@ -290,24 +290,32 @@ private slots:
         QTest::addColumn<bool>("writes");
         const QStringList yes = {"--yes"};
         const QStringList clock = {"--sim-pcf8583", "on"};
-        QTest::newRow("write without --yes") << "24c02" << QStringList() << true << "write" << "option" << QStringList()
-                                             << 1 << "add --yes" << "before" << 1 << false;
-        QTest::newRow("write with --yes") << "24c02" << QStringList() << true << "write" << "option" << yes << 0
-                                          << "32 pages written, 0 skipped" << "file" << 1 << true;
-        QTest::newRow("write into the default folder") << "24c04" << QStringList() << true << "write" << "default"
-                                                       << yes << 0 << "pages written" << "file" << 1 << true;
-        QTest::newRow("write of what it holds") << "24c02" << QStringList() << true << "write same" << "option" << yes
-                                                << 0 << "nothing to change" << "before" << 0 << false;
-        QTest::newRow("backup cannot be made") << "24c02" << QStringList() << true << "write" << "blocked" << yes << 1
-                                               << "cannot be made" << "before" << 0 << false;
-        QTest::newRow("erase 93c46") << "93c46" << QStringList() << true << "erase" << "option" << yes << 0
-                                     << "64 words written" << "blank" << 1 << true;
-        QTest::newRow("erase 24c16 beside the clock") << "24c16" << clock << false << "erase" << "option" << yes << 1
-                                                      << "A2, which the 24C16 also uses" << "" << 0 << false;
+        QTest::newRow("write without --yes") << "24c02" << QStringList() << true << "write"
+                                             << "option" << QStringList() << 1 << "add --yes"
+                                             << "before" << 1 << false;
+        QTest::newRow("write with --yes") << "24c02" << QStringList() << true << "write"
+                                          << "option" << yes << 0 << "32 pages written, 0 skipped"
+                                          << "file" << 1 << true;
+        QTest::newRow("write into the default folder") << "24c04" << QStringList() << true << "write"
+                                                       << "default" << yes << 0 << "pages written"
+                                                       << "file" << 1 << true;
+        QTest::newRow("write of what it holds") << "24c02" << QStringList() << true << "write same"
+                                                << "option" << yes << 0 << "nothing to change"
+                                                << "before" << 0 << false;
+        QTest::newRow("backup cannot be made") << "24c02" << QStringList() << true << "write"
+                                               << "blocked" << yes << 1 << "cannot be made"
+                                               << "before" << 0 << false;
+        QTest::newRow("erase 93c46") << "93c46" << QStringList() << true << "erase"
+                                     << "option" << yes << 0 << "64 words written"
+                                     << "blank" << 1 << true;
+        QTest::newRow("erase 24c16 beside the clock") << "24c16" << clock << false << "erase"
+                                                      << "option" << yes << 1 << "A2, which the 24C16 also uses"
+                                                      << "" << 0 << false;
         // The clock's registers read through the chip's bytes, so the read-back would differ: not verified.
         QTest::newRow("erase 24c16 beside the clock, ignored")
-            << "24c16" << clock << false << "erase" << "option" << QStringList{"--yes", "--ignore-clock", "--no-verify"}
-            << 0 << "going on all the same" << "" << 1 << true;
+            << "24c16" << clock << false << "erase"
+            << "option" << QStringList{"--yes", "--ignore-clock", "--no-verify"} << 0 << "going on all the same"
+            << "" << 1 << true;
     }
     void protectedChange()
     {
@@ -346,8 +354,9 @@ private slots:
         const QString log = Path(tag + QStringLiteral(".log"));
         // The default folder holds the other tests' backups too.
         const QStringList earlierBackups = QDir(backupFolder).entryList(QDir::Files);
-        const Run run = Cli(bench + QStringList{"--sim-log", log} + command + QStringList{"-c", chip} + extra +
-                            (folder == QLatin1String("default") ? QStringList() : QStringList{"--backup-dir", backupFolder}));
+        const Run run =
+            Cli(bench + QStringList{"--sim-log", log} + command + QStringList{"-c", chip} + extra +
+                (folder == QLatin1String("default") ? QStringList() : QStringList{"--backup-dir", backupFolder}));
         QCOMPARE(run.code, code);
         QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
         if (chip.startsWith(QLatin1String("24")))
@@ -361,8 +370,8 @@ private slots:
         if (backups == 1)
             QCOMPARE(FileBytes(QDir(backupFolder).filePath(made.first())), before);
         const QByteArray expected = after == QLatin1String("before") ? before
-                                    : after == QLatin1String("file")  ? file
-                                                                      : QByteArray(before.size(), char(0xFF));
+                                    : after == QLatin1String("file") ? file
+                                                                     : QByteArray(before.size(), char(0xFF));
         QCOMPARE(ReadRaw(bench, chip), expected);
     }
 
@@ -387,8 +396,8 @@ private slots:
         const QByteArray file = Pattern(256);
         QStringList quoted;
         for (const QString &argument : QStringList{QStringLiteral(BRINDLE_CLI), "--simulator"} + bench +
-                                           QStringList{"eeprom", "write", "-c", "24c02", "--backup-dir", Path("scratch"),
-                                                       "-i", WriteFile("ask-" + tag + ".bin", file)})
+                                           QStringList{"eeprom", "write", "-c", "24c02", "--backup-dir",
+                                                       Path("scratch"), "-i", WriteFile("ask-" + tag + ".bin", file)})
             quoted << QLatin1Char('\'') + argument + QLatin1Char('\'');
         QProcess terminal;
         terminal.start(QStringLiteral("script"), {"-qec", quoted.join(' '), "/dev/null"});
@@ -435,7 +444,8 @@ private slots:
         QCOMPARE(run.code, 0);
         const QByteArray bytes = FileBytes(out).mid(start);
         QVERIFY(!bytes.isEmpty());
-        const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(bytes.constData()), uInt(bytes.size()));
+        const uLong crc =
+            crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(bytes.constData()), uInt(bytes.size()));
         const QString expected = QStringLiteral("%1 bytes read, CRC-32 %2")
                                      .arg(bytes.size())
                                      .arg(QStringLiteral("%1").arg(quint32(crc), 8, 16, QLatin1Char('0')).toUpper());
@@ -469,18 +479,13 @@ private slots:
     void verifyFindsDifferences()
     {
         const QStringList sim = Sim(QStringLiteral("24c02"), QStringLiteral("verify.state"));
-        QFile raw(Path(QStringLiteral("verify.bin")));
-        QVERIFY(raw.open(QIODevice::WriteOnly));
-        raw.write(Pattern(256));
-        raw.close();
-        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "--yes", "-c", "24c02", "-i", raw.fileName()}).code, 0);
+        const QString rawFile = WriteFile(QStringLiteral("verify.bin"), Pattern(256));
+        QCOMPARE(Cli(sim + QStringList{"eeprom", "write", "--yes", "-c", "24c02", "-i", rawFile}).code, 0);
         QByteArray changed = Pattern(256);
         changed[0x41] = char(~changed[0x41]);
         changed[0x90] = char(~changed[0x90]);
-        QVERIFY(raw.open(QIODevice::WriteOnly));
-        raw.write(changed);
-        raw.close();
-        const Run run = Cli(sim + QStringList{"eeprom", "verify", "-c", "24c02", "-i", raw.fileName()});
+        WriteFile(QStringLiteral("verify.bin"), changed);
+        const Run run = Cli(sim + QStringList{"eeprom", "verify", "-c", "24c02", "-i", rawFile});
         QCOMPARE(run.code, 1);
         QVERIFY2(run.err.contains("first at 0x41, 2 bytes"), run.err.constData());
         QVERIFY(run.err.contains("help") == false);
@@ -515,9 +520,11 @@ private slots:
         const QJsonObject clock = QJsonDocument::fromJson(run.out).object();
         QCOMPARE(clock.value("chip").toString(), QStringLiteral("pcf8583"));
         // The runs take a moment: the clock may have moved on by a few seconds, into March.
-        const QDateTime read = QDateTime::fromString(clock.value("date").toString() + ' ' + clock.value("time").toString(),
-                                                     QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        const QDateTime set = QDateTime::fromString(QStringLiteral("2027-02-28 23:59:58"), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        const QDateTime read =
+            QDateTime::fromString(clock.value("date").toString() + ' ' + clock.value("time").toString(),
+                                  QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        const QDateTime set =
+            QDateTime::fromString(QStringLiteral("2027-02-28 23:59:58"), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         QVERIFY2(read >= set && read < set.addSecs(60), run.out.constData());
     }
 
@@ -610,11 +617,9 @@ private slots:
     // The bar goes to a terminal only; --quiet leaves nothing but errors.
     void progressOnlyOnTerminal()
     {
-        const QStringList write = {"--sim-24cxx", "24c16", "eeprom", "write", "--yes", "-c", "24c16", "-i", Path("bar.bin")};
-        QFile raw(Path(QStringLiteral("bar.bin")));
-        QVERIFY(raw.open(QIODevice::WriteOnly));
-        raw.write(Pattern(2048));
-        raw.close();
+        const QStringList write = {"--sim-24cxx", "24c16", "eeprom", "write",        "--yes",
+                                   "-c",          "24c16", "-i",     Path("bar.bin")};
+        WriteFile(QStringLiteral("bar.bin"), Pattern(2048));
         Run run = Cli(write);
         QCOMPARE(run.code, 0);
         QVERIFY2(!run.err.contains('%') && !run.err.contains('\r'), run.err.constData());
@@ -637,7 +642,9 @@ private slots:
                      drawn.contains("left"),
                  drawn.constData());
         // The 128 pages are written one request each; the bar climbs over all of them.
-        QVERIFY2(QRegularExpression(QStringLiteral("write \\[#+ +\\] +[1-4]?[0-9]%")).match(QString::fromUtf8(drawn)).hasMatch(),
+        QVERIFY2(QRegularExpression(QStringLiteral("write \\[#+ +\\] +[1-4]?[0-9]%"))
+                     .match(QString::fromUtf8(drawn))
+                     .hasMatch(),
                  drawn.constData());
     }
 
