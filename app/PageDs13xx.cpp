@@ -3,6 +3,7 @@
 #include "ClickablePicture.h"
 #include "PageTools.h"
 #include "Pictures.h"
+#include "ZqFonts.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -71,11 +72,8 @@ QWidget *TPageDs13xx::NewClockGroup()
     lbTime = Named(new QLabel(QStringLiteral("00:00:00"), clock), "lbTime");
     lbDate = Named(new QLabel(QStringLiteral("2000-01-01"), clock), "lbDate");
     lbState = Named(new QLabel(clock), "lbState");
-    QFont face(QStringLiteral("Consolas"), 24);
-    face.setStyleHint(QFont::Monospace);
-    lbTime->setFont(face);
-    face.setPointSize(12);
-    lbDate->setFont(face);
+    lbTime->setFont(ZqFonts::FixedPitch(QStringLiteral("Consolas"), 24));
+    lbDate->setFont(ZqFonts::FixedPitch(QStringLiteral("Consolas"), 12));
     SetTextColour(lbTime, Qt::blue);
     SetTextColour(lbDate, Qt::blue);
     SetTextColour(lbState, QColor(0xb0, 0, 0));

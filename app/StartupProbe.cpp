@@ -1,7 +1,8 @@
 #include "StartupProbe.h"
 
+#include "FirstPaint.h"
+
 #include <QCoreApplication>
-#include <QEvent>
 #include <QFile>
 #include <QTimer>
 #include <QWidget>
@@ -19,28 +20,15 @@ long PeakResidentKb()
     }
     return -1;
 }
-
-class FirstPaint : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && !FSeen) {
-            FSeen = true;
-            std::printf("first-paint %ld\n", PeakResidentKb());
-            std::fflush(stdout);
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool FSeen = false;
-};
 } // namespace
 
 void InstallStartupProbe(QWidget *window)
 {
-    if (qEnvironmentVariableIntValue("BRINDLE_STARTUP_PROBE") == 1)
-        window->installEventFilter(new FirstPaint(window));
+    if (qEnvironmentVariableIntValue("BRINDLE_STARTUP_PROBE") != 1)
+        return;
+    OnFirstPaint(window, [] {
+        std::printf("first-paint %ld\n", PeakResidentKb());
+        std::fflush(stdout);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    });
 }

@@ -6,6 +6,7 @@
 #include "Page93Cxx.h"
 #include "PageDisplay.h"
 #include "PageDs13xx.h"
+#include "PageControl.h"
 #include "PageRtc.h"
 #include "Simulator.h"
 #include "StatusPanel.h"
@@ -30,21 +31,11 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QStackedWidget>
 #include <QStatusBar>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
-class TPageControl : public QTabWidget {
-public:
-    using QTabWidget::QTabWidget;
-    // Where addTab() puts the pages: made there, they are not moved again.
-    QWidget *PageParent() { return findChild<QStackedWidget *>(QString(), Qt::FindDirectChildrenOnly); }
-};
-
 const QString kNotConnected = QStringLiteral("RZT-USBasp not connected");
 const QString kConnected = QStringLiteral("RZT-USBasp connected");
 const QString kAccessDenied =
@@ -66,7 +57,6 @@ TForm1::TForm1(UsbBackend *usb, sim::Simulator *simulator, QWidget *parent) : QM
     CreateStatusBar();
     CreateComponents(usb);
     WireHandlers();
-    HandOutComponents();
     LoadComponents();
     FormCreate();
     connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
@@ -79,30 +69,98 @@ sim::Simulator *TForm1::Simulator() const { return FSimulator; }
 void TForm1::CreatePages()
 {
     auto *client = new QWidget(this);
-    auto *pages = new TPageControl(client);
-    PageControl1 = pages;
+    PageControl1 = new TPageControl(client);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     // The pages are drawn in the application's font, the status bar in the
-    // window's smaller one. The flat tabs' look comes from the style sheet,
-    // which therefore styles the tab bar alone, not every widget on the pages.
+    // window's smaller one.
     PageControl1->setFont(QApplication::font());
-    PageControl1->tabBar()->setStyleSheet(
-        QStringLiteral("QTabBar::tab { min-width: 102px; height: 22px; padding: 0 4px; }"));
-    QWidget *pageParent = pages->PageParent();
-    TabSheet1 = new TPage24Cxx(pageParent);
-    TabSheet2 = new TPage93Cxx(pageParent);
-    TabSheet3 = new TPageRtc(pageParent);
-    TabSheet4 = new TPageDs13xx(pageParent);
-    TabSheet5 = new TPageDisplay(pageParent);
-    PageControl1->addTab(TabSheet1, QStringLiteral("EEPROM 24Cxx"));
-    PageControl1->addTab(TabSheet2, QStringLiteral("EEPROM 93Cxx"));
-    PageControl1->addTab(TabSheet3, QStringLiteral("RTC PCF8583"));
-    PageControl1->addTab(TabSheet4, QStringLiteral("RTC DS13xx"));
-    PageControl1->addTab(TabSheet5, QStringLiteral("OLED/COG"));
+    PageControl1->AddLazyPage(QStringLiteral("EEPROM 24Cxx"), [this](QWidget *parent) { return Make24CxxPage(parent); });
+    PageControl1->AddLazyPage(QStringLiteral("EEPROM 93Cxx"), [this](QWidget *parent) { return Make93CxxPage(parent); });
+    PageControl1->AddLazyPage(QStringLiteral("RTC PCF8583"), [this](QWidget *parent) { return MakeRtcPage(parent); });
+    PageControl1->AddLazyPage(QStringLiteral("RTC DS13xx"), [this](QWidget *parent) { return MakeDs13xxPage(parent); });
+    PageControl1->AddLazyPage(QStringLiteral("OLED/COG"), [this](QWidget *parent) { return MakeDisplayPage(parent); });
     auto *layout = new QVBoxLayout(client);
     layout->setContentsMargins(3, 3, 3, 3);
     layout->addWidget(PageControl1);
     setCentralWidget(client);
+}
+
+TPage24Cxx *TForm1::TabSheet1() { return static_cast<TPage24Cxx *>(PageControl1->Page(0)); }
+TPage93Cxx *TForm1::TabSheet2() { return static_cast<TPage93Cxx *>(PageControl1->Page(1)); }
+TPageRtc *TForm1::TabSheet3() { return static_cast<TPageRtc *>(PageControl1->Page(2)); }
+TPageDs13xx *TForm1::TabSheet4() { return static_cast<TPageDs13xx *>(PageControl1->Page(3)); }
+TPageDisplay *TForm1::TabSheet5() { return static_cast<TPageDisplay *>(PageControl1->Page(4)); }
+
+// What every page gets when it is made: the link, the guard, the wiring picture.
+void TForm1::AdoptDevicePage(TDevicePage *page)
+{
+    page->SetLink(ZqLibUSB1);
+    page->SetGuard(DeviceGuard1);
+    connect(page, &TDevicePage::WiringRequested, this, &TForm1::Image7Click);
+}
+
+void TForm1::ReportFileBox(TImageFileBox *box)
+{
+    connect(box, &TImageFileBox::Reported, this, [this](const QString &text) { statusBar()->showMessage(text, 15000); });
+}
+
+// Each page is given its component and its stored choices when it is made.
+QWidget *TForm1::Make24CxxPage(QWidget *parent)
+{
+    auto *page = new TPage24Cxx(parent);
+    AdoptDevicePage(page);
+    ZqEEPROM24Cxx1->SetZqHexView(page->ZqHexView1);
+    page->SetEngine(ZqEEPROM24Cxx1);
+    ReportFileBox(page->ImageFileBox1);
+    page->SetChipType(ReadListIndex("24cxx", 1, page->ChipTypeCount()));
+    const int block = ZqFormSR1->ReadRegINI(QStringLiteral("24cxx_block"), TZqEEPROM24Cxx::DefaultBlockSize);
+    page->SetBlockSize(block >= 1 && block <= TZqEEPROM24Cxx::MaxBlockSize ? block
+                                                                          : TZqEEPROM24Cxx::DefaultBlockSize);
+    page->Apply24CxxType();
+    page->ImageFileBox1->cbVerifyAfterWrite->setChecked(ZqFormSR1->ReadRegINI(QStringLiteral("24cxx_verify"), true));
+    return page;
+}
+
+QWidget *TForm1::Make93CxxPage(QWidget *parent)
+{
+    auto *page = new TPage93Cxx(parent);
+    AdoptDevicePage(page);
+    ZqEEPROM93Cxx1->SetZqHexView(page->ZqHexView2);
+    page->SetEngine(ZqEEPROM93Cxx1);
+    ReportFileBox(page->ImageFileBox1);
+    page->SetOrganisation16(ZqFormSR1->ReadRegINI(QStringLiteral("eo"), true));
+    page->SetChipType(ReadListIndex("93cxx", 0, page->ChipTypeCount()));
+    page->Apply93CxxType();
+    page->ImageFileBox1->cbVerifyAfterWrite->setChecked(ZqFormSR1->ReadRegINI(QStringLiteral("93cxx_verify"), true));
+    return page;
+}
+
+QWidget *TForm1::MakeRtcPage(QWidget *parent)
+{
+    auto *page = new TPageRtc(parent);
+    AdoptDevicePage(page);
+    page->AdvGlowButton3Click();
+    return page;
+}
+
+QWidget *TForm1::MakeDs13xxPage(QWidget *parent)
+{
+    auto *page = new TPageDs13xx(parent);
+    AdoptDevicePage(page);
+    page->SetEngine(ZqRtcDs13xx1);
+    page->SetChipType(ReadListIndex("ds13xx", 1, page->ChipTypeCount()));
+    return page;
+}
+
+QWidget *TForm1::MakeDisplayPage(QWidget *parent)
+{
+    auto *page = new TPageDisplay(parent);
+    AdoptDevicePage(page);
+    page->SetDrivers(ZqSSD1306OLED1, ZqST7565COG1);
+    page->SetSettings(ZqFormSR1);
+    page->SetStorage(mxStorage1);
+    page->SetDisplayType(ReadListIndex("display_idx", 0, page->DisplayTypeCount()));
+    return page;
 }
 
 void TForm1::CreateStatusBar()
@@ -138,7 +196,6 @@ void TForm1::CreateComponents(UsbBackend *usb)
     ZqRtcDs13xx1->SetZqLibUSB(ZqLibUSB1);
     DeviceGuard1 = new TDeviceGuard(this);
     WebUpdate1 = new TWebUpdate(this);
-    WebUpdateWizard1 = new TWebUpdateWizard(WebUpdate1, this);
     webUpdTimer = new QTimer(this);
     webUpdTimer->setObjectName(QStringLiteral("webUpdTimer"));
     webUpdTimer->setInterval(1000);
@@ -166,11 +223,9 @@ void TForm1::CreateEepromEngines()
     ZqEEPROM24Cxx1->setObjectName(QStringLiteral("ZqEEPROM24Cxx1"));
     ZqEEPROM24Cxx1->SetAddrI2C(QStringLiteral("A8"));
     ZqEEPROM24Cxx1->SetZqLibUSB(ZqLibUSB1);
-    ZqEEPROM24Cxx1->SetZqHexView(TabSheet1->ZqHexView1);
     ZqEEPROM93Cxx1 = new TZqEEPROM93Cxx(this);
     ZqEEPROM93Cxx1->setObjectName(QStringLiteral("ZqEEPROM93Cxx1"));
     ZqEEPROM93Cxx1->SetZqLibUSB(ZqLibUSB1);
-    ZqEEPROM93Cxx1->SetZqHexView(TabSheet2->ZqHexView2);
 }
 
 void TForm1::WireHandlers()
@@ -179,29 +234,16 @@ void TForm1::WireHandlers()
     connect(StatusPanel0, &TStatusPanel::clicked, this, &TForm1::StatusBar1PanelClick);
     connect(StatusPanel1, &TUpdateStatusPanel::clicked, this, [this] { StatusBar1PanelClick(1); });
     connect(WebUpdate1, &TWebUpdate::CheckFinished, this, [this] { StatusPanel1->ShowCheckResult(*WebUpdate1); });
-    for (TDevicePage *page : DevicePages())
-        connect(page, &TDevicePage::WiringRequested, this, &TForm1::Image7Click);
 }
 
-// Every page gets what it works with before any component loads.
-void TForm1::HandOutComponents()
+QList<TDevicePage *> TForm1::DevicePages() const
 {
-    for (TDevicePage *page : DevicePages()) {
-        page->SetLink(ZqLibUSB1);
-        page->SetGuard(DeviceGuard1);
-    }
-    TabSheet1->SetEngine(ZqEEPROM24Cxx1);
-    TabSheet2->SetEngine(ZqEEPROM93Cxx1);
-    TabSheet4->SetEngine(ZqRtcDs13xx1);
-    for (TImageFileBox *box : {TabSheet1->ImageFileBox1, TabSheet2->ImageFileBox1})
-        connect(box, &TImageFileBox::Reported, this,
-                [this](const QString &text) { statusBar()->showMessage(text, 15000); });
-    TabSheet5->SetDrivers(ZqSSD1306OLED1, ZqST7565COG1);
-    TabSheet5->SetSettings(ZqFormSR1);
-    TabSheet5->SetStorage(mxStorage1);
+    QList<TDevicePage *> made;
+    for (int index = 0; index < PageControl1->count(); ++index)
+        if (auto *page = qobject_cast<TDevicePage *>(PageControl1->MadePage(index)))
+            made.append(page);
+    return made;
 }
-
-QList<TDevicePage *> TForm1::DevicePages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5}; }
 
 // Every reference is in place before the first component loads; the link may
 // already report the adapter here, before the window's own set-up runs.
@@ -218,25 +260,13 @@ int TForm1::ReadListIndex(const char *key, int def, int count)
     return (index >= 0 && index < count) ? index : def;
 }
 
+// The page choices take effect as each page is made (see the Make*Page
+// functions); the current one is made here.
 void TForm1::FormCreate()
 {
     setWindowTitle(QStringLiteral("Brindle   ver: ") + FileVersionText());
     PageControl1->setCurrentIndex(ReadListIndex("page_nr", 0, PageControl1->count()));
-    TabSheet5->SetDisplayType(ReadListIndex("display_idx", 0, TabSheet5->DisplayTypeCount()));
-    TabSheet2->SetOrganisation16(ZqFormSR1->ReadRegINI(QStringLiteral("eo"), true));
-    TabSheet1->SetChipType(ReadListIndex("24cxx", 1, TabSheet1->ChipTypeCount()));
-    const int block = ZqFormSR1->ReadRegINI(QStringLiteral("24cxx_block"), TZqEEPROM24Cxx::DefaultBlockSize);
-    TabSheet1->SetBlockSize(block >= 1 && block <= TZqEEPROM24Cxx::MaxBlockSize ? block
-                                                                                : TZqEEPROM24Cxx::DefaultBlockSize);
-    TabSheet2->SetChipType(ReadListIndex("93cxx", 0, TabSheet2->ChipTypeCount()));
-    TabSheet4->SetChipType(ReadListIndex("ds13xx", 1, TabSheet4->ChipTypeCount()));
-    TabSheet1->Apply24CxxType();
-    TabSheet2->Apply93CxxType();
-    TabSheet1->ImageFileBox1->cbVerifyAfterWrite->setChecked(
-        ZqFormSR1->ReadRegINI(QStringLiteral("24cxx_verify"), true));
-    TabSheet2->ImageFileBox1->cbVerifyAfterWrite->setChecked(
-        ZqFormSR1->ReadRegINI(QStringLiteral("93cxx_verify"), true));
-    TabSheet3->AdvGlowButton3Click();
+    PageControl1->StartMaking();
 }
 
 void TForm1::showEvent(QShowEvent *event)
@@ -259,17 +289,23 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 // The choices and the window's place go to the store in one write; the
 // position store then finds the place already saved when the window hides.
+// A page never made keeps the choices stored for it.
 void TForm1::FormClose()
 {
     ZqFormSR1->BeginUpdate();
     ZqFormSR1->SaveRegINI(QStringLiteral("page_nr"), PageControl1->currentIndex());
-    ZqFormSR1->SaveRegINI(QStringLiteral("eo"), TabSheet2->Organisation16());
-    ZqFormSR1->SaveRegINI(QStringLiteral("24cxx"), TabSheet1->ChipType());
-    ZqFormSR1->SaveRegINI(QStringLiteral("24cxx_block"), TabSheet1->BlockSize());
-    ZqFormSR1->SaveRegINI(QStringLiteral("93cxx"), TabSheet2->ChipType());
-    ZqFormSR1->SaveRegINI(QStringLiteral("24cxx_verify"), TabSheet1->ImageFileBox1->cbVerifyAfterWrite->isChecked());
-    ZqFormSR1->SaveRegINI(QStringLiteral("93cxx_verify"), TabSheet2->ImageFileBox1->cbVerifyAfterWrite->isChecked());
-    ZqFormSR1->SaveRegINI(QStringLiteral("ds13xx"), TabSheet4->ChipType());
+    if (auto *page = static_cast<TPage24Cxx *>(PageControl1->MadePage(0))) {
+        ZqFormSR1->SaveRegINI(QStringLiteral("24cxx"), page->ChipType());
+        ZqFormSR1->SaveRegINI(QStringLiteral("24cxx_block"), page->BlockSize());
+        ZqFormSR1->SaveRegINI(QStringLiteral("24cxx_verify"), page->ImageFileBox1->cbVerifyAfterWrite->isChecked());
+    }
+    if (auto *page = static_cast<TPage93Cxx *>(PageControl1->MadePage(1))) {
+        ZqFormSR1->SaveRegINI(QStringLiteral("eo"), page->Organisation16());
+        ZqFormSR1->SaveRegINI(QStringLiteral("93cxx"), page->ChipType());
+        ZqFormSR1->SaveRegINI(QStringLiteral("93cxx_verify"), page->ImageFileBox1->cbVerifyAfterWrite->isChecked());
+    }
+    if (auto *page = static_cast<TPageDs13xx *>(PageControl1->MadePage(3)))
+        ZqFormSR1->SaveRegINI(QStringLiteral("ds13xx"), page->ChipType());
     ZqFormSR1->SavePos();
     ZqFormSR1->EndUpdate();
 }
@@ -308,14 +344,18 @@ void TForm1::ZqLibUSB1AccessDenied(QObject *)
 void TForm1::PageControl1Change()
 {
     for (TDevicePage *page : DevicePages())
-        if (page != PageControl1->currentWidget())
+        if (page != PageControl1->CurrentPage())
             page->PageLeft();
 }
 
 void TForm1::StatusBar1PanelClick(int panel)
 {
-    if (panel == 1)
-        WebUpdateWizard1->exec();
+    if (panel != 1)
+        return;
+    // Made when first opened: most runs never open it.
+    if (!WebUpdateWizard1)
+        WebUpdateWizard1 = new TWebUpdateWizard(WebUpdate1, this);
+    WebUpdateWizard1->exec();
 }
 
 void TForm1::webUpdTimerTimer()

@@ -1,14 +1,16 @@
 #pragma once
 // The main window: a page per device family, the adapter status, and the
 // components every page works through.
+#include "PageControl.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
 class QMessageBox;
-class QTabWidget;
 class QTimer;
 class TDeviceGuard;
 class TDevicePage;
+class TImageFileBox;
 class TPage24Cxx;
 class TPage93Cxx;
 class TPageDisplay;
@@ -58,15 +60,17 @@ public:
     // One device operation at a time, for every page.
     TDeviceGuard *DeviceGuard1 = nullptr;
     TWebUpdate *WebUpdate1 = nullptr;
+    // Made when the user first opens it.
     TWebUpdateWizard *WebUpdateWizard1 = nullptr;
     QTimer *webUpdTimer = nullptr;
 
-    QTabWidget *PageControl1 = nullptr;
-    TPage24Cxx *TabSheet1 = nullptr;
-    TPage93Cxx *TabSheet2 = nullptr;
-    TPageRtc *TabSheet3 = nullptr;
-    TPageDs13xx *TabSheet4 = nullptr;
-    TPageDisplay *TabSheet5 = nullptr;
+    TPageControl *PageControl1 = nullptr;
+    // The pages, each made the first time it is shown or asked for here.
+    TPage24Cxx *TabSheet1();
+    TPage93Cxx *TabSheet2();
+    TPageRtc *TabSheet3();
+    TPageDs13xx *TabSheet4();
+    TPageDisplay *TabSheet5();
     TStatusPanel *StatusPanel0 = nullptr;
     TUpdateStatusPanel *StatusPanel1 = nullptr;
 
@@ -89,8 +93,15 @@ private:
     void CreatePages();
     void CreateStatusBar();
     void WireHandlers();
-    void HandOutComponents();
+    void AdoptDevicePage(TDevicePage *page);
+    void ReportFileBox(TImageFileBox *box);
+    QWidget *Make24CxxPage(QWidget *parent);
+    QWidget *Make93CxxPage(QWidget *parent);
+    QWidget *MakeRtcPage(QWidget *parent);
+    QWidget *MakeDs13xxPage(QWidget *parent);
+    QWidget *MakeDisplayPage(QWidget *parent);
     void LoadComponents();
+    // The pages made so far.
     QList<TDevicePage *> DevicePages() const;
     int ReadListIndex(const char *key, int def, int count);
 

@@ -1,5 +1,6 @@
 #include "AdapterChoice.h"
 #include "CommandLine.h"
+#include "FirstPaint.h"
 #include "Simulator.h"
 #include "SimulatorWindow.h"
 #include "StartupProbe.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -67,10 +69,15 @@ int main(int argc, char *argv[])
             QuitOnSignals(app);
         if (!simulator->stateMessage().isEmpty())
             std::fprintf(stderr, "brindle: %s\n", qPrintable(simulator->stateMessage()));
-        // Owned by the main window, so closing that one still ends the program.
-        auto *simulatorWindow = new TSimulatorWindow(simulator, &Form1);
-        simulatorWindow->PlaceBeside(&Form1);
-        simulatorWindow->show();
+        // Opened once the main window is drawn, so that it does not hold it up;
+        // owned by the main window, so closing that one still ends the program.
+        OnFirstPaint(&Form1, [simulator, form = &Form1] {
+            QTimer::singleShot(0, form, [simulator, form] {
+                auto *simulatorWindow = new TSimulatorWindow(simulator, form);
+                simulatorWindow->PlaceBeside(form);
+                simulatorWindow->show();
+            });
+        });
     }
     const int code = app.exec();
     QString error;

@@ -107,7 +107,9 @@ TSimulatorWindow::TSimulatorWindow(sim::Simulator *simulator, QWidget *parent)
     MessageLabel = new QLabel(this);
     MessageLabel->setObjectName(QStringLiteral("MessageLabel"));
     MessageLabel->setWordWrap(true);
-    MessageLabel->setStyleSheet(QStringLiteral("color: #A00000"));
+    QPalette warning = MessageLabel->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xA0, 0x00, 0x00));
+    MessageLabel->setPalette(warning);
     MessageLabel->setVisible(false);
     layout->addWidget(MessageLabel);
 

@@ -133,7 +133,7 @@ private slots:
         Bench bench(true);
         bench.simulator->firmware().eeprom24()->setMemory(0, pattern(512));
         bench.simulator->firmware().setBlockReadFault(fault);
-        TPage24Cxx *page = bench.form->TabSheet1;
+        TPage24Cxx *page = bench.form->TabSheet1();
         page->edBlockSize->setValue(blockSize);
         QCOMPARE(bench.form->ZqEEPROM24Cxx1->BlockSize(), blockSize);
         const QString plain = QStringLiteral("Ilość bajtów odczytanych: 512");
@@ -193,7 +193,7 @@ private slots:
     {
         Bench bench(true);
         bench.simulator->firmware().eeprom24()->setMemory(0, QByteArray("Ala ma kota"));
-        TPage24Cxx *page = bench.form->TabSheet1;
+        TPage24Cxx *page = bench.form->TabSheet1();
         page->edBlockSize->setValue(1); // one request per byte
         // After the first byte of 512: 0 %, which the pattern prints without a digit.
         QString firstProgress;
@@ -215,7 +215,7 @@ private slots:
     {
         Bench bench(true);
         bench.simulator->firmware().eeprom24()->setMemory(0, QByteArray("ABCDEFGHIJKLMNOP"));
-        TPage24Cxx *page = bench.form->TabSheet1;
+        TPage24Cxx *page = bench.form->TabSheet1();
         type(page->edEEbytes, QStringLiteral("16"));
         click(page->AdvGlowButton7);
         const QString withGap = page->ZqHexView1->toPlainText();
@@ -229,7 +229,7 @@ private slots:
     void writeThenReadBackShowsText()
     {
         Bench bench(true);
-        TPage24Cxx *page = bench.form->TabSheet1;
+        TPage24Cxx *page = bench.form->TabSheet1();
         const QString text = QStringLiteral("Zażółć gęślą");
         type(page->edEEMdata, text);
         type(page->edEEoffset, QStringLiteral("32"));
@@ -247,7 +247,7 @@ private slots:
     {
         Bench bench(true);
         bench.simulator->firmware().eeprom24()->setMemory(0, pattern(512));
-        TPage24Cxx *page = bench.form->TabSheet1;
+        TPage24Cxx *page = bench.form->TabSheet1();
         const int before = bench.transfers();
         click(page->AdvGlowButton8);
         QVERIFY(page->Notice() && page->Notice()->isVisible());
@@ -270,7 +270,7 @@ private slots:
     {
         Bench bench(true);
         bench.simulator->firmware().eeprom24()->setMemory(0, pattern(512));
-        TPage24Cxx *page = bench.form->TabSheet1;
+        TPage24Cxx *page = bench.form->TabSheet1();
         type(page->edEEMdata, QStringLiteral("   "));
         click(page->AdvGlowButton9);
         QCOMPARE(bench.chip24(), QByteArray(512, char(0xFF)));
@@ -281,7 +281,7 @@ private slots:
     void readBeyondTheEnd()
     {
         Bench bench(true);
-        TPage24Cxx *page = bench.form->TabSheet1;
+        TPage24Cxx *page = bench.form->TabSheet1();
         type(page->edEEaddr, QStringLiteral("600"));
         click(page->AdvGlowButton7);
         QCOMPARE(page->ZqHexView1->toPlainText(), QStringLiteral("reading EEPROM ... 0%"));
@@ -291,10 +291,10 @@ private slots:
     void fieldsTakeDigitsOnly()
     {
         Bench bench(false);
-        QLineEdit *field = bench.form->TabSheet1->edEEbytes;
+        QLineEdit *field = bench.form->TabSheet1()->edEEbytes;
         type(field, QStringLiteral("12a3456"));
         QCOMPARE(field->text(), QStringLiteral("1234"));
-        QLineEdit *seconds = bench.form->TabSheet3->edSS;
+        QLineEdit *seconds = bench.form->TabSheet3()->edSS;
         type(seconds, QStringLiteral("7x59"));
         QCOMPARE(seconds->text(), QStringLiteral("75"));
     }
@@ -312,7 +312,7 @@ private slots:
         QFETCH(int, item);
         QFETCH(QString, count);
         Bench bench(false);
-        TPage24Cxx *page = bench.form->TabSheet1;
+        TPage24Cxx *page = bench.form->TabSheet1();
         page->ComboBox3->setCurrentIndex(item);
         QCOMPARE(page->edEEbytes->text(), count);
         QCOMPARE(int(bench.form->ZqEEPROM24Cxx1->EepromType()), item);
@@ -343,7 +343,7 @@ private slots:
         QFETCH(QString, count);
         QFETCH(QString, unit);
         Bench bench(false);
-        TPage93Cxx *page = bench.form->TabSheet2;
+        TPage93Cxx *page = bench.form->TabSheet2();
         QCOMPARE(page->Label19->text(), QStringLiteral("Ilość słów odczytanych: "));
         click(page->RadioButton2);
         page->ComboBox2->setCurrentIndex(item);
@@ -361,7 +361,7 @@ private slots:
     {
         Bench bench(true);
         bench.simulator->firmware().eeprom93()->setMemory(0, QByteArray("dorlin77"));
-        TPage93Cxx *page = bench.form->TabSheet2;
+        TPage93Cxx *page = bench.form->TabSheet2();
         click(page->AdvGlowButton10);
         QCOMPARE(page->lb93cBajtyOdczytane->text(), QStringLiteral("128"));
         QVERIFY(page->ZqHexView2->toPlainText().contains(QStringLiteral("64 6F 72 6C")));
@@ -371,7 +371,7 @@ private slots:
     void write93CxxAndEraseNeedsTheBox()
     {
         Bench bench(true);
-        TPage93Cxx *page = bench.form->TabSheet2;
+        TPage93Cxx *page = bench.form->TabSheet2();
         type(page->Edit4, QStringLiteral("łódź"));
         click(page->AdvGlowButton12);
         QCOMPARE(bench.simulator->firmware().eeprom93()->memory().left(4), Cp1250::Encode(QStringLiteral("łódź")));
@@ -410,8 +410,8 @@ private slots:
         QFETCH(bool, answer);
         Bench bench(true);
         const bool is24 = kind == "24";
-        TPage24Cxx *page24 = bench.form->TabSheet1;
-        TPage93Cxx *page93 = bench.form->TabSheet2;
+        TPage24Cxx *page24 = bench.form->TabSheet1();
+        TPage93Cxx *page93 = bench.form->TabSheet2();
         const auto chip = [&] { return is24 ? bench.chip24() : bench.simulator->firmware().eeprom93()->memory(); };
         const QByteArray before = pattern(is24 ? 512 : 128);
         is24 ? bench.simulator->firmware().eeprom24()->setMemory(0, before)
@@ -503,7 +503,7 @@ private slots:
         if (c16)
             population.eeprom24 = Eeprom24Type::C16;
         Bench bench(false, population);
-        TPage24Cxx *page = bench.form->TabSheet1;
+        TPage24Cxx *page = bench.form->TabSheet1();
         page->SetChipType(c16 ? 3 : 1);
         const int size = c16 ? 2048 : 512;
         bench.form->ZqEEPROM24Cxx1->SetWait([&](int ms) { bench.clock.advanceMs(ms); });
@@ -558,7 +558,7 @@ private slots:
     void busScanListsTheBench()
     {
         Bench bench(false);
-        TPage24Cxx *page = bench.form->TabSheet1;
+        TPage24Cxx *page = bench.form->TabSheet1();
         QVERIFY(page->lbBusScan->text().isEmpty());
         click(page->btnScanI2c);
         QCOMPARE(page->lbBusScan->text(), QStringLiteral("devices on the bus: 78 A2 A8 AA D0"));
@@ -582,7 +582,7 @@ private slots:
     {
         Bench bench(true);
         bench.simulator->firmware().eeprom24()->setMemory(0, pattern(512));
-        TPage24Cxx *page = bench.form->TabSheet1;
+        TPage24Cxx *page = bench.form->TabSheet1();
         click(page->AdvGlowButton7);
         const QString readStatus = page->ImageFileBox1->StatusText();
         QVERIFY2(readStatus.startsWith(QStringLiteral("512 bytes read, CRC-32 ")), qPrintable(readStatus));
@@ -605,15 +605,15 @@ private slots:
     {
         Bench bench(true);
         bench.simulator->firmware().eeprom24()->setMemory(0, pattern(512));
-        TPage24Cxx *page = bench.form->TabSheet1;
-        TPage93Cxx *other = bench.form->TabSheet2;
+        TPage24Cxx *page = bench.form->TabSheet1();
+        TPage93Cxx *other = bench.form->TabSheet2();
         page->edBlockSize->setValue(1); // a read long enough for the timer to fire inside
         click(page->CheckBox1);
         bool disabledMeanwhile = false;
         QTimer::singleShot(20, page, [&] {
             disabledMeanwhile = !page->AdvGlowButton7->isEnabled() && !page->AdvGlowButton8->isEnabled() &&
                                 !other->AdvGlowButton10->isEnabled() &&
-                                !bench.form->TabSheet3->AdvGlowButton4->isEnabled();
+                                !bench.form->TabSheet3()->AdvGlowButton4->isEnabled();
             emit page->AdvGlowButton8->clicked();
             emit page->AdvGlowButton7->clicked();
             emit other->AdvGlowButton11->clicked();
@@ -632,7 +632,7 @@ private slots:
     void adapterPulledDuringWrite()
     {
         Bench bench(true);
-        TPage24Cxx *page = bench.form->TabSheet1;
+        TPage24Cxx *page = bench.form->TabSheet1();
         type(page->edEEMdata, QString(200, QLatin1Char('x')));
         QTimer::singleShot(40, page, [&] { bench.simulator->pull(bench.simulator->adapter()); });
         click(page->AdvGlowButton9);
@@ -649,7 +649,7 @@ private slots:
     void getTimeWithoutLeadingZeros()
     {
         Bench bench(false);
-        TPageRtc *page = bench.form->TabSheet3;
+        TPageRtc *page = bench.form->TabSheet3();
         QCOMPARE(page->edRok->text(), QString::number(QDate::currentDate().year()));
         page->SetNow([] { return QDateTime(QDate(2026, 3, 4), QTime(9, 5, 7)); });
         click(page->AdvGlowButton3);
@@ -666,7 +666,7 @@ private slots:
     void writeSetsClockKeepsTimerRegister()
     {
         Bench bench(false);
-        TPageRtc *page = bench.form->TabSheet3;
+        TPageRtc *page = bench.form->TabSheet3();
         bench.rtc().setRegister(Pcf8583::Timer, 0x5A);
         setFields(page, "2018-05-17", "23:59:58");
         click(page->AdvGlowButton4);
@@ -719,7 +719,7 @@ private slots:
         QFETCH(QString, shownDate);
         QFETCH(QString, shownTime);
         Bench bench(false);
-        TPageRtc *page = bench.form->TabSheet3;
+        TPageRtc *page = bench.form->TabSheet3();
         setFields(page, date, time);
         click(page->AdvGlowButton4);
         poll(page);
@@ -777,7 +777,7 @@ private slots:
         QFETCH(QString, time);
         QFETCH(QString, field);
         Bench bench(false);
-        TPageRtc *page = bench.form->TabSheet3;
+        TPageRtc *page = bench.form->TabSheet3();
         setFields(page, date, time);
         const int before = bench.transfers();
         click(page->AdvGlowButton4);
@@ -790,7 +790,7 @@ private slots:
     void lastValidDaysAccepted()
     {
         Bench bench(false);
-        TPageRtc *page = bench.form->TabSheet3;
+        TPageRtc *page = bench.form->TabSheet3();
         setFields(page, "2024-02-29", "23:59:59");
         click(page->AdvGlowButton4);
         QVERIFY(!page->Notice());
@@ -800,7 +800,7 @@ private slots:
     void failedReadLeavesLabels()
     {
         Bench bench(false);
-        TPageRtc *page = bench.form->TabSheet3;
+        TPageRtc *page = bench.form->TabSheet3();
         setFields(page, "2018-05-17", "12:00:00");
         click(page->AdvGlowButton4);
         poll(page);
@@ -816,7 +816,7 @@ private slots:
     void writeKeepsPollingState()
     {
         Bench bench(false);
-        TPageRtc *page = bench.form->TabSheet3;
+        TPageRtc *page = bench.form->TabSheet3();
         setFields(page, "2018-05-17", "12:00:00");
         click(page->AdvGlowButton4);
         QVERIFY(!page->Timer1->isActive());
@@ -831,8 +831,8 @@ private slots:
     void tickSkippedWhileBusy()
     {
         Bench bench(false);
-        TPageRtc *page = bench.form->TabSheet3;
-        bench.form->PageControl1->setCurrentWidget(page);
+        TPageRtc *page = bench.form->TabSheet3();
+        bench.form->PageControl1->ShowPage(page);
         {
             const TDeviceGuard::THold hold = bench.form->DeviceGuard1->Begin();
             QVERIFY(!page->AdvGlowButton4->isEnabled());

@@ -129,8 +129,8 @@ private slots:
         qputenv("XDG_CONFIG_HOME", configHome->path().toLocal8Bit());
         simulator = std::make_unique<sim::Simulator>();
         form = std::make_unique<TForm1>(simulator.get(), simulator.get());
-        page = form->TabSheet5;
-        form->PageControl1->setCurrentWidget(page);
+        page = form->TabSheet5();
+        form->PageControl1->ShowPage(page);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         waits.clear();

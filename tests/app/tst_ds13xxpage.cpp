@@ -45,11 +45,11 @@ struct Bench {
         simulator = std::make_unique<Simulator>(population, &clock);
         form = std::make_unique<TForm1>(simulator.get(), simulator.get());
         form->ZqRtcDs13xx1->SetHostClock(&host);
-        page = form->TabSheet4;
+        page = form->TabSheet4();
         page->SetChipType(type == Ds13xxType::DS1307 ? 0 : 1);
         form->show();
         QTRY_VERIFY(form->ZqLibUSB1->Connected());
-        form->PageControl1->setCurrentWidget(page);
+        form->PageControl1->ShowPage(page);
         page->Timer1->stop();
     }
     ~Bench()
@@ -264,7 +264,7 @@ private slots:
         Bench bench(Ds13xxType::DS3231);
         bench.form->PageControl1->setCurrentIndex(0);
         QVERIFY(!bench.page->Timer1->isActive());
-        bench.form->PageControl1->setCurrentWidget(bench.page);
+        bench.form->PageControl1->ShowPage(bench.page);
         QVERIFY(bench.page->Timer1->isActive());
         QTRY_COMPARE(bench.page->lbDate->text(), QStringLiteral("2000-01-01"));
         click(bench.page->AdvGlowButton2);

@@ -2,6 +2,7 @@
 // what survives a restart, and how the status bar follows the adapter.
 #include "ClickablePicture.h"
 #include "DeviceGuard.h"
+#include "FirstPaint.h"
 #include "Firmware.h"
 #include "Page24Cxx.h"
 #include "Page93Cxx.h"
@@ -25,12 +26,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -86,13 +89,27 @@ private slots:
         QCOMPARE(form.PageControl1->currentIndex(), 0);
         QCOMPARE(form.PageControl1->tabText(0), QStringLiteral("EEPROM 24Cxx"));
         QCOMPARE(form.PageControl1->tabText(4), QStringLiteral("OLED/COG"));
-        QCOMPARE(form.TabSheet1->ComboBox3->currentText(), QStringLiteral("24c04 - 4 kbit"));
-        QCOMPARE(form.TabSheet2->ComboBox2->currentText(), QStringLiteral("93C46 - 1 kbit"));
-        QVERIFY(form.TabSheet2->RadioButton1->isChecked());
-        QVERIFY(!form.TabSheet2->RadioButton2->isChecked());
-        QCOMPARE(form.TabSheet5->ComboBox1->currentIndex(), 0);
+        QCOMPARE(form.TabSheet1()->ComboBox3->currentText(), QStringLiteral("24c04 - 4 kbit"));
+        QCOMPARE(form.TabSheet2()->ComboBox2->currentText(), QStringLiteral("93C46 - 1 kbit"));
+        QVERIFY(form.TabSheet2()->RadioButton1->isChecked());
+        QVERIFY(!form.TabSheet2()->RadioButton2->isChecked());
+        QCOMPARE(form.TabSheet5()->ComboBox1->currentIndex(), 0);
         QCOMPARE(form.StatusPanel0->text(), QStringLiteral("RZT-USBasp not connected"));
         QVERIFY(form.StatusPanel1->text().isEmpty());
+    }
+
+    // Tabs are 110 x 22; a caption wider than that widens its tab instead of
+    // being cut short.
+    void tabsKeepTheirSize()
+    {
+        TForm1 form(usb.get());
+        const QTabBar *bar = form.PageControl1->tabBar();
+        for (int index = 0; index < bar->count(); ++index)
+            QCOMPARE(bar->tabRect(index).size(), QSize(110, 22));
+        const QString wide = QStringLiteral("A caption far wider than any tab of the window");
+        form.PageControl1->setTabText(2, wide);
+        QCOMPARE(bar->tabRect(2).width(), bar->fontMetrics().horizontalAdvance(wide) + 8);
+        QCOMPARE(bar->tabRect(3).size(), QSize(110, 22));
     }
 
     // Engines and drivers hold the window's link and views; the stored chip
@@ -102,9 +119,9 @@ private slots:
         seed(QString(), {{"24cxx", "3"}, {"93cxx", "4"}, {"eo", "0"}});
         TForm1 form(usb.get());
         QCOMPARE(form.ZqEEPROM24Cxx1->ZqLibUSB(), form.ZqLibUSB1);
-        QCOMPARE(form.ZqEEPROM24Cxx1->ZqHexView(), static_cast<QObject *>(form.TabSheet1->ZqHexView1));
+        QCOMPARE(form.ZqEEPROM24Cxx1->ZqHexView(), static_cast<QObject *>(form.TabSheet1()->ZqHexView1));
         QCOMPARE(form.ZqEEPROM24Cxx1->AddrI2C(), QStringLiteral("A8"));
-        QCOMPARE(form.ZqEEPROM93Cxx1->ZqHexView(), static_cast<QObject *>(form.TabSheet2->ZqHexView2));
+        QCOMPARE(form.ZqEEPROM93Cxx1->ZqHexView(), static_cast<QObject *>(form.TabSheet2()->ZqHexView2));
         QCOMPARE(form.ZqSSD1306OLED1->ZqLibUSB(), form.ZqLibUSB1);
         QCOMPARE(form.ZqSSD1306OLED1->I2C_BitrateKhz(), 700);
         QCOMPARE(form.ZqST7565COG1->ZqLibUSB(), form.ZqLibUSB1);
@@ -112,8 +129,8 @@ private slots:
         QCOMPARE(form.ZqEEPROM24Cxx1->EepromType(), TZqEEPROM24Cxx::et24c16);
         QCOMPARE(form.ZqEEPROM93Cxx1->EepromType(), TZqEEPROM93Cxx::et93c86);
         QCOMPARE(form.ZqEEPROM93Cxx1->EepromOrganisation(), TZqEEPROM93Cxx::eo8_bit);
-        form.TabSheet2->RadioButton1->setChecked(true);
-        form.TabSheet1->ComboBox3->setCurrentIndex(0);
+        form.TabSheet2()->RadioButton1->setChecked(true);
+        form.TabSheet1()->ComboBox3->setCurrentIndex(0);
         QCOMPARE(form.ZqEEPROM93Cxx1->EepromOrganisation(), TZqEEPROM93Cxx::eo16_bit);
         QCOMPARE(form.ZqEEPROM24Cxx1->EepromType(), TZqEEPROM24Cxx::et24c02);
     }
@@ -123,7 +140,7 @@ private slots:
     {
         TForm1 form(usb.get());
         TDeviceGuard *guard = form.DeviceGuard1;
-        QCOMPARE(form.TabSheet3->Guard(), guard);
+        QCOMPARE(form.TabSheet3()->Guard(), guard);
         QSignalSpy changes(guard, &TDeviceGuard::BusyChanged);
         {
             TDeviceGuard::THold first = guard->Begin();
@@ -147,28 +164,30 @@ private slots:
             auto form = shownForm();
             form->resize(800, 500);
             form->PageControl1->setCurrentIndex(3);
-            form->TabSheet1->ComboBox3->setCurrentIndex(3);
-            form->TabSheet2->ComboBox2->setCurrentIndex(4);
-            form->TabSheet2->RadioButton2->setChecked(true);
+            form->TabSheet1()->ComboBox3->setCurrentIndex(3);
+            form->TabSheet2()->ComboBox2->setCurrentIndex(4);
+            form->TabSheet2()->RadioButton2->setChecked(true);
             size = form->size();
             form->close();
         }
         auto form = shownForm();
         QCOMPARE(form->PageControl1->currentIndex(), 3);
-        QCOMPARE(form->TabSheet1->ComboBox3->currentIndex(), 3);
-        QCOMPARE(form->TabSheet2->ComboBox2->currentIndex(), 4);
-        QVERIFY(form->TabSheet2->RadioButton2->isChecked());
+        QCOMPARE(form->TabSheet1()->ComboBox3->currentIndex(), 3);
+        QCOMPARE(form->TabSheet2()->ComboBox2->currentIndex(), 4);
+        QVERIFY(form->TabSheet2()->RadioButton2->isChecked());
         QCOMPARE(form->size(), size);
     }
 
     // Quitting rewrites the settings file once, with the choices and the place
-    // together; destroying the closed window writes nothing more.
+    // together; destroying the closed window writes nothing more. A page the
+    // user never opened keeps the choices stored for it.
     void settingsWrittenOnceOnQuit()
     {
+        seed(QString(), {{"eo", 0}, {"93cxx", 3}, {"ds13xx", 0}});
         auto form = shownForm();
         form->resize(810, 510);
         form->PageControl1->setCurrentIndex(2);
-        form->TabSheet1->ComboBox3->setCurrentIndex(2);
+        form->TabSheet1()->ComboBox3->setCurrentIndex(2);
         const int before = ZqRegistry::CommitCount();
         form->close();
         form.reset();
@@ -176,23 +195,57 @@ private slots:
         QSettings store(storeFile(), QSettings::IniFormat);
         QCOMPARE(store.value("page_nr").toString(), QStringLiteral("2"));
         QCOMPARE(store.value("24cxx").toString(), QStringLiteral("2"));
-        QCOMPARE(store.value("eo").toString(), QStringLiteral("1"));
+        QCOMPARE(store.value("eo").toString(), QStringLiteral("0"));
+        QCOMPARE(store.value("93cxx").toString(), QStringLiteral("3"));
+        QCOMPARE(store.value("ds13xx").toString(), QStringLiteral("0"));
         QCOMPARE(store.value("Form1/Width").toString(), QStringLiteral("810"));
         QCOMPARE(store.value("Form1/Height").toString(), QStringLiteral("510"));
+    }
+
+    // At start only the current page is made; another is made, with its stored
+    // choices, when its tab is chosen, and looks as if it had been there all along.
+    void pagesMadeWhenFirstNeeded()
+    {
+        seed(QString(), {{"page_nr", 1}, {"eo", 0}, {"93cxx", 3}, {"24cxx", 2}, {"24cxx_block", 8}});
+        auto form = shownForm();
+        for (int index : {0, 2, 3, 4})
+            QVERIFY2(!form->PageControl1->MadePage(index), qPrintable(QString::number(index)));
+        auto *page93 = form->PageControl1->MadePage(1);
+        QVERIFY(page93 && page93->isVisible());
+        QCOMPARE(form->TabSheet2()->ComboBox2->currentIndex(), 3);
+        QVERIFY(form->TabSheet2()->RadioButton2->isChecked());
+        QCOMPARE(form->ZqEEPROM93Cxx1->ZqHexView(), static_cast<QObject *>(form->TabSheet2()->ZqHexView2));
+
+        form->PageControl1->setCurrentIndex(0);
+        auto *page24 = form->PageControl1->MadePage(0);
+        QVERIFY(page24 && page24->isVisible());
+        QVERIFY(!page93->isVisible());
+        QCOMPARE(page24->geometry(), page93->geometry());
+        QCOMPARE(form->TabSheet1()->ComboBox3->currentIndex(), 2);
+        QCOMPARE(form->TabSheet1()->edBlockSize->value(), 8);
+        QCOMPARE(form->ZqEEPROM24Cxx1->ZqHexView(), static_cast<QObject *>(form->TabSheet1()->ZqHexView1));
+
+        // Asked for from code, a page is made without becoming the current one.
+        TPageRtc *rtc = form->TabSheet3();
+        QCOMPARE(form->PageControl1->MadePage(2), static_cast<QWidget *>(rtc));
+        QCOMPARE(form->PageControl1->currentIndex(), 0);
+        QVERIFY(!rtc->isVisible());
+        QCOMPARE(rtc->edRok->text(), QString::number(QDate::currentDate().year()));
+        QCOMPARE(rtc->Guard(), form->DeviceGuard1);
     }
 
     // A page's picture is painted when the page is first shown, not before.
     void pagePicturesPaintedWhenFirstShown()
     {
         auto form = shownForm();
-        QCOMPARE(form->TabSheet1->Image7->pixmap().toImage(),
+        QCOMPARE(form->TabSheet1()->Image7->pixmap().toImage(),
                  Pictures::chipPackagePicture(QStringLiteral("24c04")).toImage());
-        QVERIFY(form->TabSheet3->Image1->pixmap().isNull());
-        QVERIFY(form->TabSheet5->Image2->pixmap().isNull());
-        form->PageControl1->setCurrentWidget(form->TabSheet5);
-        QCOMPARE(form->TabSheet5->Image2->pixmap().toImage(), Pictures::oledModulePicture().toImage());
-        QCOMPARE(form->TabSheet5->Image2->size(), Pictures::OledPictureSize);
-        QVERIFY(form->TabSheet3->Image1->pixmap().isNull());
+        QVERIFY(form->TabSheet3()->Image1->pixmap().isNull());
+        QVERIFY(form->TabSheet5()->Image2->pixmap().isNull());
+        form->PageControl1->ShowPage(form->TabSheet5());
+        QCOMPARE(form->TabSheet5()->Image2->pixmap().toImage(), Pictures::oledModulePicture().toImage());
+        QCOMPARE(form->TabSheet5()->Image2->size(), Pictures::OledPictureSize);
+        QVERIFY(form->TabSheet3()->Image1->pixmap().isNull());
     }
 
     void badStoredValuesFallBackToDefaults()
@@ -202,9 +255,9 @@ private slots:
         seed(QStringLiteral("Form1"), {{"Width", "wide"}, {"Height", "tall"}});
         auto form = shownForm();
         QCOMPARE(form->PageControl1->currentIndex(), 0);
-        QCOMPARE(form->TabSheet1->ComboBox3->currentIndex(), 1);
-        QCOMPARE(form->TabSheet2->ComboBox2->currentIndex(), 0);
-        QCOMPARE(form->TabSheet5->ComboBox1->currentIndex(), 0);
+        QCOMPARE(form->TabSheet1()->ComboBox3->currentIndex(), 1);
+        QCOMPARE(form->TabSheet2()->ComboBox2->currentIndex(), 0);
+        QCOMPARE(form->TabSheet5()->ComboBox1->currentIndex(), 0);
         QCOMPARE(form->size(), QSize(720, 456));
         form->close();
         QSettings store(storeFile(), QSettings::IniFormat);
@@ -234,9 +287,9 @@ private slots:
             seed(QString(), {{"24cxx_block", stored}});
         {
             auto form = shownForm();
-            QCOMPARE(form->TabSheet1->edBlockSize->value(), shown);
+            QCOMPARE(form->TabSheet1()->edBlockSize->value(), shown);
             QCOMPARE(form->ZqEEPROM24Cxx1->BlockSize(), shown);
-            form->TabSheet1->edBlockSize->setValue(32);
+            form->TabSheet1()->edBlockSize->setValue(32);
             form->close();
         }
         QSettings store(storeFile(), QSettings::IniFormat);
@@ -333,15 +386,15 @@ private slots:
     {
         auto form = shownForm();
         form->PageControl1->setCurrentIndex(2);
-        QTest::mouseClick(form->TabSheet3->AdvGlowButton1, Qt::LeftButton);
-        QVERIFY(form->TabSheet3->Timer1->isActive());
+        QTest::mouseClick(form->TabSheet3()->AdvGlowButton1, Qt::LeftButton);
+        QVERIFY(form->TabSheet3()->Timer1->isActive());
         form->PageControl1->setCurrentIndex(4);
-        QVERIFY(!form->TabSheet3->Timer1->isActive());
-        form->TabSheet5->CheckBox3->setChecked(true);
-        QVERIFY(form->TabSheet5->Timer2->isActive());
+        QVERIFY(!form->TabSheet3()->Timer1->isActive());
+        form->TabSheet5()->CheckBox3->setChecked(true);
+        QVERIFY(form->TabSheet5()->Timer2->isActive());
         form->PageControl1->setCurrentIndex(0);
-        QVERIFY(!form->TabSheet5->CheckBox3->isChecked());
-        QVERIFY(!form->TabSheet5->Timer2->isActive());
+        QVERIFY(!form->TabSheet5()->CheckBox3->isChecked());
+        QVERIFY(!form->TabSheet5()->Timer2->isActive());
     }
 
     void rtcPageRestoredWithPollingOff()
@@ -349,7 +402,7 @@ private slots:
         seed(QString(), {{"page_nr", "2"}});
         auto form = shownForm();
         QCOMPARE(form->PageControl1->currentIndex(), 2);
-        QVERIFY(!form->TabSheet3->Timer1->isActive());
+        QVERIFY(!form->TabSheet3()->Timer1->isActive());
     }
 
     void updateCheckRunsOncePerRun()
@@ -381,19 +434,38 @@ private slots:
         QCOMPARE(form->WebUpdateWizard1->windowTitle(), QStringLiteral("Brindle"));
     }
 
+    // What waits for the main window's first paint (the simulator's window)
+    // runs once, when that paint comes, not at show() and not again later.
+    void firstPaintJobRunsOnce()
+    {
+        QWidget window;
+        window.resize(200, 100);
+        int runs = 0;
+        OnFirstPaint(&window, [&] { ++runs; });
+        window.show();
+        QCOMPARE(runs, 0);
+        QTRY_COMPARE(runs, 1);
+        window.repaint();
+        window.hide();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.repaint();
+        QCOMPARE(runs, 1);
+    }
+
     void picturesOpenTheWiringWindow()
     {
         auto form = shownForm();
         TfrmSchemat schemat;
         form->frmSchemat = &schemat;
         QVERIFY(!schemat.isVisible());
-        QTest::mouseClick(form->TabSheet1->Image7, Qt::LeftButton);
+        QTest::mouseClick(form->TabSheet1()->Image7, Qt::LeftButton);
         QVERIFY(schemat.isVisible());
         QVERIFY(form->isVisible()); // modeless: the main window stays usable
         schemat.close();
         QVERIFY(!schemat.isVisible());
         form->PageControl1->setCurrentIndex(4);
-        QTest::mouseClick(form->TabSheet5->Image2, Qt::LeftButton);
+        QTest::mouseClick(form->TabSheet5()->Image2, Qt::LeftButton);
         QVERIFY(schemat.isVisible());
     }
 };

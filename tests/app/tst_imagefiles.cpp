@@ -55,10 +55,10 @@ struct Bench {
         form = std::make_unique<TForm1>(simulator.get(), simulator.get());
         form->show();
         if (family24) {
-            form->TabSheet1->SetChipType(type);
+            form->TabSheet1()->SetChipType(type);
         } else {
-            form->TabSheet2->SetChipType(type);
-            form->TabSheet2->SetOrganisation16(org16);
+            form->TabSheet2()->SetChipType(type);
+            form->TabSheet2()->SetOrganisation16(org16);
         }
         TImageFileBox::FileChooser() = [this](QWidget *, bool) { return nextPath; };
         TImageFileBox::Confirmer() = [this](QWidget *, const QString &text) {
@@ -75,7 +75,7 @@ struct Bench {
         form.reset();
         simulator.reset();
     }
-    TImageFileBox *box() { return family24 ? form->TabSheet1->ImageFileBox1 : form->TabSheet2->ImageFileBox1; }
+    TImageFileBox *box() { return family24 ? form->TabSheet1()->ImageFileBox1 : form->TabSheet2()->ImageFileBox1; }
     QByteArray memory()
     {
         return family24 ? simulator->firmware().eeprom24()->memory() : simulator->firmware().eeprom93()->memory();
@@ -90,12 +90,12 @@ struct Bench {
         family24 ? simulator->firmware().eeprom24()->ignoreNextWriteAt(a)
                  : simulator->firmware().eeprom93()->ignoreNextWriteAt(a);
     }
-    void readWholeChip() { click(family24 ? form->TabSheet1->AdvGlowButton7 : form->TabSheet2->AdvGlowButton10); }
+    void readWholeChip() { click(family24 ? form->TabSheet1()->AdvGlowButton7 : form->TabSheet2()->AdvGlowButton10); }
     int transfers() const { return int(simulator->adapter()->log().records().size()); }
     static void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
     QString status() { return box()->lbImageStatus->text(); }
-    QTextEdit *view() { return family24 ? static_cast<QTextEdit *>(form->TabSheet1->ZqHexView1)
-                                        : static_cast<QTextEdit *>(form->TabSheet2->ZqHexView2); }
+    QTextEdit *view() { return family24 ? static_cast<QTextEdit *>(form->TabSheet1()->ZqHexView1)
+                                        : static_cast<QTextEdit *>(form->TabSheet2()->ZqHexView2); }
     QStringList backups() { return QDir(files.filePath("backups")).entryList(QDir::Files); }
     void writeFile(const QString &name, const QByteArray &bytes)
     {
@@ -364,14 +364,14 @@ private slots:
         Simulator simulator(BusPopulation{}, nullptr);
         {
             TForm1 form(&simulator, &simulator);
-            QVERIFY(form.TabSheet1->ImageFileBox1->cbVerifyAfterWrite->isChecked());
-            form.TabSheet1->ImageFileBox1->cbVerifyAfterWrite->setChecked(false);
+            QVERIFY(form.TabSheet1()->ImageFileBox1->cbVerifyAfterWrite->isChecked());
+            form.TabSheet1()->ImageFileBox1->cbVerifyAfterWrite->setChecked(false);
             form.show();
             form.close();
         }
         TForm1 form(&simulator, &simulator);
-        QVERIFY(!form.TabSheet1->ImageFileBox1->cbVerifyAfterWrite->isChecked());
-        QVERIFY(form.TabSheet2->ImageFileBox1->cbVerifyAfterWrite->isChecked());
+        QVERIFY(!form.TabSheet1()->ImageFileBox1->cbVerifyAfterWrite->isChecked());
+        QVERIFY(form.TabSheet2()->ImageFileBox1->cbVerifyAfterWrite->isChecked());
     }
 };
 

@@ -50,8 +50,8 @@ struct Window {
     QString status() const { return form->StatusPanel0->text(); }
     QString linkSays() const { return form->ZqLibUSB1->Connected() ? kConnected : kNotConnected; }
     VirtualAdapter &adapter() const { return *simulator->adapter(); }
-    void read() const { QTest::mouseClick(form->TabSheet1->AdvGlowButton7, Qt::LeftButton); }
-    QString readCount() const { return form->TabSheet1->Label13->text(); }
+    void read() const { QTest::mouseClick(form->TabSheet1()->AdvGlowButton7, Qt::LeftButton); }
+    QString readCount() const { return form->TabSheet1()->Label13->text(); }
 
     QTemporaryDir config;
     ManualClock clock;
@@ -80,7 +80,7 @@ private slots:
         Window w;
         QTRY_VERIFY(w.form->ZqLibUSB1->Connected());
         QCOMPARE(w.status(), kConnected);
-        w.form->TabSheet1->edBlockSize->setValue(64);
+        w.form->TabSheet1()->edBlockSize->setValue(64);
 
         w.adapter().log().clear();
         armFault(*w.simulator, kFaultKinds[kind].kind, k);
