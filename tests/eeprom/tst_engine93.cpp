@@ -442,24 +442,24 @@ private slots:
     // finishes its cycle within the limit is ready, not stuck.
     void slowLinkWaitsOutTheCycle_data()
     {
-        QTest::addColumn<int>("operation");
+        QTest::addColumn<bool>("writeAll");
         QTest::addColumn<QByteArray>("start");
-        QTest::newRow("write") << 0 << QByteArray("AB\xFF\xFF");
-        QTest::newRow("write all") << 2 << QByteArray("\x12\x34\x12\x34");
+        QTest::newRow("write") << false << QByteArray("AB\xFF\xFF");
+        QTest::newRow("write all") << true << QByteArray("\x12\x34\x12\x34");
     }
     void slowLinkWaitsOutTheCycle()
     {
-        QFETCH(int, operation);
+        QFETCH(bool, writeAll);
         QFETCH(QByteArray, start);
         Bench93 b(Eeprom93Type::C46, Organisation::Word16, SimBench::ChipTime::Manual);
         b.engine.SetWait([&b](int ms) { b.bench.clock.advanceMs(ms); });
         // Polls slow enough that even a 6 ms cycle outlasts the limit in real time.
         b.adapter().setLatencyUs(Engine::ReadyTimeoutMs * 1000 / 4);
-        if (operation == 0)
-            b.engine.WriteEEPROM("AB", 0);
-        else
+        if (writeAll)
             b.engine.WriteAllEEPROMWords(0x1234);
-        QCOMPARE(b.probe.ends, (QList<ActionEnd>{{eaWrite, operation == 0 ? 2 : b.bytes()}}));
+        else
+            b.engine.WriteEEPROM("AB", 0);
+        QCOMPARE(b.probe.ends, (QList<ActionEnd>{{eaWrite, writeAll ? b.bytes() : 2}}));
         QCOMPARE(b.chip().memory().left(4), start);
     }
 
