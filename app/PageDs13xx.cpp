@@ -265,9 +265,8 @@ void TPageDs13xx::AdvGlowButton4Click()
 {
     if (!FEngine)
         return;
-    const QString error = FEngine->FieldError(Fields());
-    if (!error.isEmpty()) {
-        ShowNotice(this, FNotice, error);
+    if (const std::optional<TFieldRange> range = FEngine->OutOfRange(Fields())) {
+        ShowNotice(this, FNotice, FieldRangeMessage(*range));
         return;
     }
     Operate([this] { FEngine->WriteTime(Fields()); });

@@ -132,28 +132,19 @@ void TPageRtc::AdvGlowButton4Click()
 // The chip would count on from an invalid BCD value into nonsense.
 QString TPageRtc::FieldError() const
 {
-    const int year = FieldNumber(edRok);
-    const int month = FieldNumber(edaMM);
-    const int days = month >= 1 && month <= 12 ? QDate(year, month, 1).daysInMonth() : 31;
-    const TFieldRange ranges[] = {
-        {FieldNumber(edHH), "godzina", 0, 23}, {FieldNumber(edMM), "minuty", 0, 59},
-        {FieldNumber(edSS), "sekundy", 0, 59}, {year, "rok", 1, 9999},
-        {month, "miesiąc", 1, 12},             {FieldNumber(edDD), "dzień", 1, days},
-    };
-    const TFieldRange *range = FirstOutOfRange(ranges);
+    const std::optional<TFieldRange> range = TZqRtcPcf8583::OutOfRange(Fields());
     return range ? FieldRangeMessage(*range) : QString();
+}
+
+TDs13xxFields TPageRtc::Fields() const
+{
+    return {FieldNumber(edRok), FieldNumber(edaMM), FieldNumber(edDD),
+            FieldNumber(edHH),  FieldNumber(edMM),  FieldNumber(edSS)};
 }
 
 void TPageRtc::WriteClock()
 {
     TZqRtcPcf8583 clock;
     clock.SetZqLibUSB(Link());
-    TDs13xxFields fields;
-    fields.year = FieldNumber(edRok);
-    fields.month = FieldNumber(edaMM);
-    fields.day = FieldNumber(edDD);
-    fields.hour = FieldNumber(edHH);
-    fields.minute = FieldNumber(edMM);
-    fields.second = FieldNumber(edSS);
-    clock.WriteTime(fields);
+    clock.WriteTime(Fields());
 }

@@ -2,6 +2,7 @@
 // The "RTC PCF8583" page: the clock read once a second, and setting it.
 // The chip counts the year only as 0..3 (register 5 bits 7..6); the page
 // keeps the rest of the year, a multiple of four, in the chip's free RAM.
+#include "ClockFields.h"
 #include "DevicePage.h"
 
 #include <QMessageBox>
@@ -56,6 +57,7 @@ private:
     void Timer1Timer();
     // Empty when every field holds a real date and time, else what is wrong.
     QString FieldError() const;
+    TDs13xxFields Fields() const;
     void WriteClock();
 
     std::function<QDateTime()> FNow;

@@ -86,11 +86,11 @@ bool WriteClock(TZqLibUSB *link, const QString &chip, const TDs13xxFields &field
 
 QString ClockFieldError(const QString &chip, const TDs13xxFields &fields)
 {
-    if (chip == QLatin1String("pcf8583"))
-        return TZqRtcPcf8583::FieldError(fields);
     TZqRtcDs13xx clock;
     clock.SetChip(chip == QLatin1String("ds3231") ? dcDS3231 : dcDS1307);
-    return clock.FieldError(fields);
+    const std::optional<TFieldRange> range =
+        chip == QLatin1String("pcf8583") ? TZqRtcPcf8583::OutOfRange(fields) : clock.OutOfRange(fields);
+    return range ? FieldRangeText(*range) : QString();
 }
 
 volatile std::sig_atomic_t gStop = 0;

@@ -44,22 +44,11 @@ TRtcHostClock &TZqRtcDs13xx::HostClock() const
 
 int TZqRtcDs13xx::LastYear() const { return FChip == dcDS3231 ? 2199 : 2099; }
 
-// The chip would count on from an invalid BCD value into nonsense.
-QString TZqRtcDs13xx::FieldError(const TDs13xxFields &f) const
+// The chips take every fourth year for a leap year, 2100 too; 29 February
+// 2100 is refused with the other days its month does not have.
+std::optional<TFieldRange> TZqRtcDs13xx::OutOfRange(const TDs13xxFields &fields) const
 {
-    const int days = f.month >= 1 && f.month <= 12 ? QDate(f.year, f.month, 1).daysInMonth() : 31;
-    const TFieldRange ranges[] = {
-        {f.hour, "godzina", 0, 23},   {f.minute, "minuty", 0, 59},
-        {f.second, "sekundy", 0, 59}, {f.year, "rok", kFirstYear, LastYear()},
-        {f.month, "miesiąc", 1, 12},  {f.day, "dzień", 1, days},
-    };
-    if (const TFieldRange *range = FirstOutOfRange(ranges))
-        return FieldRangeMessage(*range);
-    // The chips take every fourth year for a leap year, 2100 too.
-    if (f.month == 2 && f.day == 29 && f.year % 100 == 0 && f.year % 400 != 0)
-        return QStringLiteral("Układ uznaje rok %1 za przestępny, a nie jest.\nZegar nie został ustawiony.")
-            .arg(f.year);
-    return QString();
+    return FirstOutOfRange(fields, kFirstYear, LastYear());
 }
 
 bool TZqRtcDs13xx::Read(TDs13xxReading &reading)
@@ -108,7 +97,7 @@ QByteArray TZqRtcDs13xx::TimeRegisters(const TDs13xxFields &f, bool twelveHour) 
 // the alarm flags as they stand (a 1 written to them changes nothing).
 bool TZqRtcDs13xx::WriteTime(const TDs13xxFields &fields)
 {
-    if (!FieldError(fields).isEmpty())
+    if (OutOfRange(fields))
         return false;
     const int count = FChip == dcDS3231 ? kDs3231Status + 1 : kHoursRegister + 1;
     if (!ReadRegisters(0, count))

@@ -3,6 +3,7 @@
 // with requests 104 (read from a register) and 103 (write from a register).
 // One poll is one read: registers 0..7 of the DS1307, 0..0x12 of the DS3231.
 // The weekday register is written 1 = Monday .. 7 = Sunday.
+#include "ClockFields.h"
 #include "RtcHostClock.h"
 
 #include <QObject>
@@ -14,16 +15,6 @@ class TZqLibUSB;
 enum TDs13xxChip {
     dcDS1307,
     dcDS3231
-};
-
-// A time to set, in 24 h form.
-struct TDs13xxFields {
-    int year = 2000;
-    int month = 1;
-    int day = 1;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
 };
 
 // What one poll found, the digits as the chip holds them.
@@ -56,8 +47,8 @@ public:
 
     // The years the chip can hold: 2000..2099, the DS3231 with its century bit to 2199.
     int LastYear() const;
-    // Empty when the fields make a real date and time the chip can hold, else what is wrong.
-    QString FieldError(const TDs13xxFields &fields) const;
+    // None when the fields make a real date and time the chip can hold, else the first one wrong.
+    std::optional<TFieldRange> OutOfRange(const TDs13xxFields &fields) const;
 
     // False when the chip does not answer.
     bool Read(TDs13xxReading &reading);

@@ -32,19 +32,10 @@ TZqRtcPcf8583::TZqRtcPcf8583(QObject *parent) : QObject(parent) {}
 
 void TZqRtcPcf8583::SetZqLibUSB(TZqLibUSB *link) { FLink = link; }
 
-// The chip would count on from an invalid BCD value into nonsense.
-QString TZqRtcPcf8583::FieldError(const TDs13xxFields &f)
+// The kept year has four digits.
+std::optional<TFieldRange> TZqRtcPcf8583::OutOfRange(const TDs13xxFields &fields)
 {
-    const int days = f.month >= 1 && f.month <= 12 ? QDate(f.year, f.month, 1).daysInMonth() : 31;
-    const TFieldRange ranges[] = {{f.hour, "hour", 0, 23},   {f.minute, "minute", 0, 59}, {f.second, "second", 0, 59},
-                                  {f.year, "year", 1, 9999}, {f.month, "month", 1, 12},   {f.day, "day", 1, days}};
-    if (const TFieldRange *range = FirstOutOfRange(ranges))
-        return QStringLiteral("%1 %2 is outside %3..%4")
-            .arg(QLatin1String(range->name))
-            .arg(range->value)
-            .arg(range->low)
-            .arg(range->high);
-    return QString();
+    return FirstOutOfRange(fields, 1, 9999);
 }
 
 bool TZqRtcPcf8583::Read(TPcf8583Reading &reading)

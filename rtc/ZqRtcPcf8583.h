@@ -22,8 +22,8 @@ public:
     explicit TZqRtcPcf8583(QObject *parent = nullptr);
 
     void SetZqLibUSB(TZqLibUSB *link);
-    // Empty when the fields make a real date and time, else what is wrong.
-    static QString FieldError(const TDs13xxFields &fields);
+    // None when the fields make a real date and time, else the first one wrong.
+    static std::optional<TFieldRange> OutOfRange(const TDs13xxFields &fields);
 
     // False when the chip does not answer. A year counter that wrapped at a
     // New Year moves the kept base on by four, in the chip as well; false

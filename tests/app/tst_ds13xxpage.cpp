@@ -98,38 +98,50 @@ class TestDs13xxPage : public QObject {
     Q_OBJECT
 
 private slots:
-    // Set from the fields, then polled as the chip counts on. A chip kept
-    // in 12 h form stays in it. Weekday 1 = Monday.
+    // Set from the fields (hour:59:57 on 2024-02-28, a Wednesday), then
+    // polled three seconds on. A chip kept in 12 h form stays in it: hours
+    // bit 6 set, bit 5 PM, 1..12 in BCD. Weekday 1 = Monday.
     void setAndPoll_data()
     {
         QTest::addColumn<Ds13xxType>("type");
         QTest::addColumn<bool>("twelveHour");
-        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<int>("hour");
+        QTest::addColumn<int>("hoursWritten");
         QTest::addColumn<QString>("shownTime");
         QTest::addColumn<QString>("shownDate");
-        QTest::newRow("ds1307 24 h") << Ds13xxType::DS1307 << false << bytes({0x57, 0x59, 0x23, 3, 0x28, 0x02, 0x24})
-                                     << "00:00:00"
+        QTest::newRow("ds1307 24 h") << Ds13xxType::DS1307 << false << 23 << 0x23 << "00:00:00"
                                      << "2024-02-29";
-        QTest::newRow("ds3231 24 h") << Ds13xxType::DS3231 << false << bytes({0x57, 0x59, 0x23, 3, 0x28, 0x02, 0x24})
-                                     << "00:00:00"
+        QTest::newRow("ds3231 24 h") << Ds13xxType::DS3231 << false << 23 << 0x23 << "00:00:00"
                                      << "2024-02-29";
-        QTest::newRow("ds3231 12 h") << Ds13xxType::DS3231 << true << bytes({0x57, 0x59, 0x71, 3, 0x28, 0x02, 0x24})
-                                     << "12:00:00 AM"
-                                     << "2024-02-29";
+        for (const auto &[name, type] : {std::pair("ds1307", Ds13xxType::DS1307), {"ds3231", Ds13xxType::DS3231}}) {
+            QTest::addRow("%s 12 h, 11 PM to midnight", name) << type << true << 23 << 0x71 << "12:00:00 AM"
+                                                              << "2024-02-29";
+            QTest::addRow("%s 12 h, 11 AM to noon", name) << type << true << 11 << 0x51 << "12:00:00 PM"
+                                                          << "2024-02-28";
+            QTest::addRow("%s 12 h, midnight", name) << type << true << 0 << 0x52 << "01:00:00 AM"
+                                                     << "2024-02-28";
+            QTest::addRow("%s 12 h, noon", name) << type << true << 12 << 0x72 << "01:00:00 PM"
+                                                 << "2024-02-28";
+            QTest::addRow("%s 12 h, 2 PM", name) << type << true << 14 << 0x62 << "03:00:00 PM"
+                                                 << "2024-02-28";
+            QTest::addRow("%s 12 h, 9 AM", name) << type << true << 9 << 0x49 << "10:00:00 AM"
+                                                 << "2024-02-28";
+        }
     }
     void setAndPoll()
     {
         QFETCH(Ds13xxType, type);
         QFETCH(bool, twelveHour);
-        QFETCH(QByteArray, written);
+        QFETCH(int, hour);
+        QFETCH(int, hoursWritten);
         QFETCH(QString, shownTime);
         QFETCH(QString, shownDate);
         Bench bench(type);
         if (twelveHour)
             bench.chip().setRegister(Ds13xx::Hours, 0x52);
-        bench.setFields(2024, 2, 28, 23, 59, 57);
+        bench.setFields(2024, 2, 28, hour, 59, 57);
         click(bench.page->AdvGlowButton4);
-        QCOMPARE(bench.time(), written);
+        QCOMPARE(bench.time(), bytes({0x57, 0x59, hoursWritten, 3, 0x28, 0x02, 0x24}));
         bench.clock.advanceMs(3000);
         bench.page->Timer1Timer();
         QCOMPARE(bench.page->lbTime->text(), shownTime);

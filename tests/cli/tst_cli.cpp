@@ -236,6 +236,9 @@ private slots:
         QTest::newRow("unknown command") << QStringList{"eeprom", "burn"} << true << 2 << "eeprom burn";
         QTest::newRow("bad clock") << QStringList{"rtc", "get", "--chip", "ds1302"} << true << 2 << "--chip";
         QTest::newRow("bad time") << QStringList{"rtc", "set", "2026-02-30 10:00:00"} << true << 2 << "rtc set";
+        QTest::newRow("year the clock cannot hold")
+            << QStringList{"--sim-ds13xx", "ds1307", "rtc", "set", "--chip", "ds1307", "2100-01-01 00:00:00"} << true
+            << 2 << "rtc set: year 2100 is outside 2000..2099";
         QTest::newRow("bad display") << QStringList{"display", "init", "-t", "hd44780"} << true << 2 << "-t";
         QTest::newRow("demo bad display") << QStringList{"display", "demo", "-t", "hd44780"} << true << 2 << "-t";
         QTest::newRow("clock bad display") << QStringList{"display", "clock", "-t", "lcd"} << true << 2 << "-t";
