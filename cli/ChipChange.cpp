@@ -4,6 +4,7 @@
 #include "ChipGuard.h"
 #include "CliProgress.h"
 #include "CliSession.h"
+#include "StandardStreams.h"
 #include "ZqEEPROM24Cxx.h"
 
 #include <QTextStream>
@@ -13,7 +14,11 @@
 
 namespace {
 
-bool OnTerminal() { return isatty(fileno(stdin)) && isatty(fileno(stderr)); }
+// Standard input that carried the file cannot carry the answer too.
+bool OnTerminal(const CliOptions &options)
+{
+    return !IsStandardInput(options.value("input")) && isatty(fileno(stdin)) && isatty(fileno(stderr));
+}
 
 // The question on the terminal; only y or yes goes on.
 bool Ask(const QString &summary, const QString &verb)
@@ -76,7 +81,7 @@ int ChangeChip(CliSession &session, TZqEEPROMBase &engine, const ChipImage &imag
             session.Note(summary);
             return true;
         }
-        if (OnTerminal())
+        if (OnTerminal(options))
             return Ask(summary, change.verb);
         session.Note(summary);
         unasked = true;
@@ -96,9 +101,11 @@ int ChangeChip(CliSession &session, TZqEEPROMBase &engine, const ChipImage &imag
     const TProtectedOutcome outcome = ProtectedWriteImage(engine, image, how);
     engine.OnProgress = shown;
     if (unasked) {
-        CliSession::Error(QStringLiteral("nothing written: there is no terminal to ask on; add --yes to %1 without "
-                                         "a question (backup %2)")
-                              .arg(change.verb.toLower(), outcome.backupPath));
+        const QString why = IsStandardInput(options.value("input"))
+                                ? QStringLiteral("standard input carried the file, so there is no terminal to ask on")
+                                : QStringLiteral("there is no terminal to ask on");
+        CliSession::Error(QStringLiteral("nothing written: %1; add --yes to %2 without a question (backup %3)")
+                              .arg(why, change.verb.toLower(), outcome.backupPath));
         return ceFailed;
     }
     if (!outcome.ok) {

@@ -14,11 +14,12 @@ enum CliExit {
 };
 
 struct CliOptions {
-    QStringList words;           // "eeprom", "read"; "rtc", "set", "now"; ...
+    QStringList words;             // "eeprom", "read"; "rtc", "set", "now"; ...
     QMap<QString, QString> values; // option name (long form) -> value, "" for a flag
     bool simulator = false;
     QStringList simulatorOptions;
     bool quiet = false;
+    int Verbosity = 0; // -v: each step; -vv: every transfer as well
     int waitSeconds = 0;
 
     bool has(const QString &name) const { return values.contains(name); }
@@ -26,10 +27,16 @@ struct CliOptions {
 };
 
 struct CliParse {
-    enum class Action { Run, ShowText, Fail };
+    enum class Action {
+        Run,
+        ShowText,
+        Fail
+    };
     Action action = Action::Run;
     QString text;
     CliOptions options;
 };
 
+// arguments as main has them, the program's name first. "brindle-cli
+// __complete N WORD..." answers the shell's completion (see CliCompletion.h).
 CliParse ParseCliArguments(const QStringList &arguments, bool simulatorByEnvironment);

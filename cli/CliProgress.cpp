@@ -60,7 +60,8 @@ void CliProgress::Show(TEepromAction action, int percent)
         FAction = action;
         FClock.start();
     }
-    std::fprintf(stderr, "\r%s", qPrintable(Line(action, percent, FTotal, FClock.elapsed())));
+    // Cleared to the end of the line: a shorter line leaves nothing of the longer one.
+    std::fprintf(stderr, "\r%s\033[K", qPrintable(Line(action, percent, FTotal, FClock.elapsed())));
     std::fflush(stderr);
     FDrawn = true;
     gShown = this;

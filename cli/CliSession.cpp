@@ -37,10 +37,18 @@ void CliSession::Note(const QString &text) const
         std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 
+void CliSession::Step(const QString &text) const
+{
+    if (FOptions.Verbosity > 0)
+        Note(text);
+}
+
 TZqLibUSB *CliSession::Link()
 {
     if (FLink)
         return FLink->Connected() ? FLink : nullptr;
+    Step(FOptions.simulator ? QStringLiteral("starting the virtual adapter")
+                            : QStringLiteral("looking for the RZT-USBasp adapter (USB 16c0:05dc)"));
     FAdapter = std::make_unique<AdapterChoice>(FOptions.simulator, FOptions.simulatorOptions);
     if (!FAdapter->isValid()) {
         Error(FAdapter->error());
@@ -52,14 +60,18 @@ TZqLibUSB *CliSession::Link()
     FLink->OnAccessDenied = [this](QObject *) { FAccessDenied = true; };
     FLink->Loaded();
     // Arrival notices come through the event loop, so the wait runs one.
+    if (!FLink->Connected() && FOptions.waitSeconds > 0)
+        Step(QStringLiteral("waiting up to %1 s for the adapter").arg(FOptions.waitSeconds));
     const QDeadlineTimer deadline(qint64(FOptions.waitSeconds) * 1000);
     while (!FLink->Connected() && !deadline.hasExpired()) {
         QEventLoop loop;
         QTimer::singleShot(kWaitPollMs, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    if (FLink->Connected())
+    if (FLink->Connected()) {
+        Step(QStringLiteral("adapter connected, firmware release %1").arg(FLink->DeviceVersion()));
         return FLink;
+    }
     Error(FAccessDenied ? QString::fromLatin1(kUdevHint) : QStringLiteral("no RZT-USBasp adapter found"));
     return nullptr;
 }

@@ -24,6 +24,8 @@ public:
     // Messages go to standard error with the program's name; --quiet keeps notes out.
     static void Error(const QString &text);
     void Note(const QString &text) const;
+    // One step of the work, said with -v.
+    void Step(const QString &text) const;
 
 private:
     CliOptions FOptions;

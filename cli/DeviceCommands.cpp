@@ -5,20 +5,22 @@
 #include "Cp1250.h"
 #include "DemoPictureStore.h"
 #include "DisplayScenes.h"
+#include "I2cAddress.h"
+#include "StandardStreams.h"
 #include "StoredPictures.h"
-#include "mxStorage.h"
 #include "ZqLibUSB.h"
 #include "ZqRtcDs13xx.h"
 #include "ZqRtcPcf8583.h"
 #include "ZqSSD1306OLED.h"
 #include "ZqST7565COG.h"
+#include "mxStorage.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEventLoop>
-#include <QTimer>
-#include <QJsonDocument>
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -135,10 +137,27 @@ int RunInfo(CliSession &session)
     TZqLibUSB *link = session.Link();
     if (!link)
         return ceNoAdapter;
+    session.Step(QStringLiteral("reading each device address on the I2C bus once"));
+    const QList<int> devices = ScanI2cBus(link);
+    if (session.Options().has("json")) {
+        QJsonArray found;
+        for (int deviceByte : devices)
+            found.append(
+                QJsonObject{{"address", SevenBitText(deviceByte)}, {"device_byte", DeviceByteText(deviceByte)}});
+        PrintJson({{"adapter", "RZT-USBasp"},
+                   {"release", link->DeviceVersion()},
+                   {"strings", QJsonArray::fromStringList(link->InfStrings())},
+                   {"devices", found}});
+        return ceDone;
+    }
     Print(QStringLiteral("adapter: RZT-USBasp connected\nrelease: %1\n").arg(link->DeviceVersion()));
     for (const QString &text : link->InfStrings())
         Print(QStringLiteral("string: %1\n").arg(text));
-    Print(BusScanText(ScanI2cBus(link)) + QLatin1Char('\n'));
+    QStringList addresses;
+    for (int deviceByte : devices)
+        addresses << I2cAddressText(deviceByte);
+    Print(devices.isEmpty() ? QStringLiteral("no device answered on the bus\n")
+                            : QStringLiteral("devices on the bus: %1\n").arg(addresses.join(QStringLiteral(", "))));
     return ceDone;
 }
 
@@ -167,6 +186,10 @@ int RunRtcCommand(CliSession &session)
     TZqLibUSB *link = session.Link();
     if (!link)
         return ceNoAdapter;
+    const QString at =
+        I2cAddressText(chip == QLatin1String("pcf8583") ? TZqRtcPcf8583::DeviceByte : TZqRtcDs13xx::DeviceByte);
+    session.Step(set ? QStringLiteral("setting the %1 at %2 to %3").arg(chip.toUpper(), at, options.words.at(2))
+                     : QStringLiteral("reading the %1 at %2").arg(chip.toUpper(), at));
     if (set) {
         if (WriteClock(link, chip, fields))
             return ceDone;
@@ -182,7 +205,7 @@ int RunRtcCommand(CliSession &session)
         QJsonObject object{{"chip", chip}, {"date", reading.date}, {"time", reading.time}};
         if (!reading.notes.isEmpty())
             object.insert("notes", reading.notes.join(", "));
-        Print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+        PrintJson(object);
     } else {
         Print(reading.date + QLatin1Char(' ') + reading.time +
               (reading.notes.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reading.notes.join(", "))) +
@@ -208,6 +231,7 @@ int RunDisplayCommand(CliSession &session)
     if (!link)
         return ceNoAdapter;
     // Each run is a new process: the controller is set up again before anything is drawn.
+    session.Step(QStringLiteral("initialising the %1").arg(type.toUpper()));
     std::unique_ptr<TZqGLCDDriver> display;
     bool initialised = false;
     if (type == QLatin1String("ssd1306")) {
@@ -232,6 +256,7 @@ int RunDisplayCommand(CliSession &session)
     }
     if (action == QLatin1String("init"))
         return ceDone;
+    session.Step(QStringLiteral("drawing: display %1").arg(action));
     if (action == QLatin1String("demo")) {
         RunDemo(display.get(), type == QLatin1String("ssd1306"));
         return ceDone;

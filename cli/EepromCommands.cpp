@@ -6,11 +6,14 @@
 #include "CliSession.h"
 #include "DumpColumns.h"
 #include "EepromImage.h"
+#include "I2cAddress.h"
 #include "ImageFile.h"
+#include "StandardStreams.h"
 #include "ZqEEPROM24Cxx.h"
 #include "ZqEEPROM93Cxx.h"
 
 #include <QFile>
+#include <QJsonObject>
 #include <cstdio>
 #include <memory>
 
@@ -73,14 +76,13 @@ std::unique_ptr<TZqEEPROMBase> MakeEngine(const CliOptions &options, const ChipR
             return nullptr;
         auto engine = std::make_unique<TZqEEPROM24Cxx>();
         if (options.has("addr-i2c")) {
-            bool ok = false;
-            const int address = options.value("addr-i2c").remove(QLatin1Char('$')).toInt(&ok, 16);
-            if (!ok || address < 0 || address > 0xFF || (address & 1)) {
-                CliSession::Error(QStringLiteral("--addr-i2c must be an even hex byte such as A0, not '%1'")
-                                      .arg(options.value("addr-i2c")));
+            int deviceByte = 0;
+            QString error;
+            if (!EepromDeviceByte(options.value("addr-i2c"), deviceByte, error)) {
+                CliSession::Error(error);
                 return nullptr;
             }
-            engine->SetAddrI2C(QString::number(address, 16));
+            engine->SetAddrI2C(QString::number(deviceByte, 16));
         }
         engine->SetEepromType(TZqEEPROM24Cxx::TEepromType(chip.type));
         engine->SetBlockSize(block);
@@ -100,6 +102,33 @@ std::unique_ptr<TZqEEPROMBase> MakeEngine(const CliOptions &options, const ChipR
     return engine;
 }
 
+QString ChipStep(TZqEEPROMBase &engine, const ChipRow &chip)
+{
+    const QString name = UpperName(chip);
+    if (auto *e24 = dynamic_cast<TZqEEPROM24Cxx *>(&engine)) {
+        const int first = e24->DeviceByte(0);
+        const int last = e24->DeviceByte(chip.bytes - 1);
+        return QStringLiteral("%1: %2 bytes at %3, read %4 bytes a request at %5 kHz")
+            .arg(name)
+            .arg(chip.bytes)
+            .arg(first == last ? I2cAddressText(first)
+                               : QStringLiteral("%1 to %2").arg(I2cAddressText(first), I2cAddressText(last)))
+            .arg(e24->BlockSize())
+            .arg(e24->I2C_BitrateKhz());
+    }
+    auto &e93 = static_cast<TZqEEPROM93Cxx &>(engine);
+    return QStringLiteral("%1: %2 bytes in %3-bit words")
+        .arg(name)
+        .arg(chip.bytes)
+        .arg(e93.EepromOrganisation() == TZqEEPROM93Cxx::eo8_bit ? 8 : 16);
+}
+
+QString PassStep(TEepromAction action, const ChipRow &chip)
+{
+    const char *const verbs[] = {"reading", "writing", "erasing"};
+    return QStringLiteral("%1 the %2").arg(QLatin1String(verbs[action]), UpperName(chip));
+}
+
 bool FormatOption(const CliOptions &options, ImageFormat &format)
 {
     static const QMap<QString, ImageFormat> names = {
@@ -115,15 +144,73 @@ bool FormatOption(const CliOptions &options, ImageFormat &format)
     return true;
 }
 
-// The image in the -i file; -f raw takes any file as plain bytes, -f ihex or
-// srec refuses a file of another format.
+bool CheckedImage(const CliOptions &options, const ImageParseResult &parsed, ImageFormat forced, const QString &name,
+                  ChipImage &image)
+{
+    if (!parsed.ok) {
+        CliSession::Error(QStringLiteral("-i %1: %2").arg(name, parsed.error));
+        return false;
+    }
+    if (options.has("format") && parsed.format != forced) {
+        CliSession::Error(
+            QStringLiteral("-i %1 is %2, not %3").arg(name, formatName(parsed.format), formatName(forced)));
+        return false;
+    }
+    image = parsed.image;
+    return true;
+}
+
+// The image in bytes read from name: -f raw takes them as they are, -f ihex
+// or srec refuses another format, no -f goes by their content.
+bool ImageFromBytes(const CliOptions &options, const QByteArray &bytes, const QString &name, ChipImage &image)
+{
+    ImageFormat forced = ImageFormat::Raw;
+    if (!FormatOption(options, forced))
+        return false;
+    if (options.has("format") && forced == ImageFormat::Raw) {
+        image = ChipImage::fromBytes(bytes);
+        return true;
+    }
+    return CheckedImage(options, parseImage(bytes), forced, name, image);
+}
+
+// Standard input, read to the file size limit and one byte more.
+bool LoadStandardInput(const CliOptions &options, ChipImage &image)
+{
+    QByteArray bytes;
+    QString error;
+    if (!ReadStandardInput(kMaxImageFileBytes, bytes, error)) {
+        CliSession::Error(QStringLiteral("-i -: standard input cannot be read: %1").arg(error));
+        return false;
+    }
+    if (bytes.size() > kMaxImageFileBytes) {
+        CliSession::Error(QStringLiteral("-i -: standard input holds more than %1 bytes").arg(kMaxImageFileBytes));
+        return false;
+    }
+    if (bytes.isEmpty()) {
+        CliSession::Error(QStringLiteral("-i -: standard input is empty"));
+        return false;
+    }
+    return ImageFromBytes(options, bytes, QStringLiteral("standard input"), image);
+}
+
+QString InputName(const CliOptions &options)
+{
+    const QString path = options.value("input");
+    return IsStandardInput(path) ? QStringLiteral("standard input") : path;
+}
+
+// The image in the -i file or on standard input; -f raw takes any file as
+// plain bytes, -f ihex or srec refuses a file of another format.
 bool LoadInput(const CliOptions &options, ChipImage &image)
 {
     const QString path = options.value("input");
     if (path.isEmpty()) {
-        CliSession::Error(QStringLiteral("-i FILE is needed"));
+        CliSession::Error(QStringLiteral("-i FILE is needed (-i - reads standard input)"));
         return false;
     }
+    if (IsStandardInput(path))
+        return LoadStandardInput(options, image);
     ImageFormat forced = ImageFormat::Raw;
     if (!FormatOption(options, forced))
         return false;
@@ -140,17 +227,7 @@ bool LoadInput(const CliOptions &options, ChipImage &image)
         image = ChipImage::fromBytes(file.readAll());
         return true;
     }
-    const ImageParseResult parsed = loadImageFile(path, kMaxImageFileBytes);
-    if (!parsed.ok) {
-        CliSession::Error(QStringLiteral("-i %1: %2").arg(path, parsed.error));
-        return false;
-    }
-    if (options.has("format") && parsed.format != forced) {
-        CliSession::Error(QStringLiteral("-i %1 is %2, not %3").arg(path, formatName(parsed.format), formatName(forced)));
-        return false;
-    }
-    image = parsed.image;
-    return true;
+    return CheckedImage(options, loadImageFile(path, kMaxImageFileBytes), forced, path, image);
 }
 
 struct TRange {
@@ -182,12 +259,85 @@ int Outcome(const CliSession &session, const TImageOutcome &outcome, const QStri
     return ceFailed;
 }
 
+// Where eeprom read's bytes go.
+struct TReadOutput {
+    enum {
+        Dump,
+        File,
+        Stream,
+        Nowhere
+    } kind = Dump; // Nowhere: --json alone
+    ImageFormat format = ImageFormat::Raw;
+    QString path;
+};
+
+// -o FILE, -o - or -f alone: standard output in that format; neither: the
+// hex dump, or only the JSON summary with --json.
+bool ReadOutputOptions(const CliOptions &options, TReadOutput &output)
+{
+    output.path = options.value("output");
+    output.format = formatForFileName(output.path);
+    if (!FormatOption(options, output.format))
+        return false;
+    if (options.has("output") && output.path.isEmpty()) {
+        CliSession::Error(QStringLiteral("-o needs a file name, or - for standard output"));
+        return false;
+    }
+    if (options.has("output"))
+        output.kind = IsStandardOutput(output.path) ? TReadOutput::Stream : TReadOutput::File;
+    else
+        output.kind = options.has("format") ? TReadOutput::Stream
+                      : options.has("json") ? TReadOutput::Nowhere
+                                            : TReadOutput::Dump;
+    if (output.kind == TReadOutput::Stream && options.has("json")) {
+        CliSession::Error(
+            QStringLiteral("--json prints its object on standard output: give the bytes a file, -o FILE"));
+        return false;
+    }
+    if (output.kind == TReadOutput::Stream && output.format == ImageFormat::Raw && StandardOutputIsTerminal()) {
+        CliSession::Error(QStringLiteral("raw bytes are not written to a terminal: send standard output to a file or "
+                                         "a pipe, or give -f ihex or -f srec"));
+        return false;
+    }
+    return true;
+}
+
+bool SaveRead(const CliSession &session, const ChipImage &image, const TReadOutput &output)
+{
+    const QString where = output.kind == TReadOutput::Stream ? QStringLiteral("standard output") : output.path;
+    session.Step(
+        QStringLiteral("writing %1 bytes to %2 (%3)").arg(image.presentBytes()).arg(where, formatName(output.format)));
+    QString error;
+    const bool saved = output.kind == TReadOutput::Stream
+                           ? WriteStandardOutput(formatImage(image, output.format), error)
+                           : saveImageFile(output.path, image, output.format, &error);
+    if (!saved)
+        CliSession::Error(
+            QStringLiteral("-o %1: %2").arg(output.kind == TReadOutput::Stream ? "-" : output.path, error));
+    return saved;
+}
+
+QJsonObject ReadSummary(const ChipRow &chip, const TRange &range, const QByteArray &bytes, const QString &smaller,
+                        const TReadOutput &output)
+{
+    QJsonObject summary{{"chip", QLatin1String(chip.name)},
+                        {"start", range.start},
+                        {"count", int(bytes.size())},
+                        {"crc32", QStringLiteral("%1").arg(Crc32(bytes), 8, 16, QLatin1Char('0')).toUpper()},
+                        {"smaller_chip", smaller.isEmpty() ? QJsonValue() : QJsonValue(smaller)}};
+    if (output.kind == TReadOutput::File) {
+        summary.insert("file", output.path);
+        summary.insert("format", formatName(output.format));
+    }
+    return summary;
+}
+
 int Read(CliSession &session, TZqEEPROMBase &engine, const ChipRow &chip)
 {
     const CliOptions &options = session.Options();
     TRange range;
-    ImageFormat format = formatForFileName(options.value("output"));
-    if (!RangeOptions(options, engine.BufferSize(), range) || !FormatOption(options, format))
+    TReadOutput output;
+    if (!RangeOptions(options, engine.BufferSize(), range) || !ReadOutputOptions(options, output))
         return ceUsage;
     TZqLibUSB *link = session.Link();
     if (!link)
@@ -203,25 +353,31 @@ int Read(CliSession &session, TZqEEPROMBase &engine, const ChipRow &chip)
         return ceFailed;
     }
     const QByteArray bytes = engine.EEPROM_BUF().mid(range.start, range.count);
+    const bool whole = bytes.size() == engine.BufferSize();
     // The checksum is of what goes out, the whole chip or the range asked for.
-    session.Note(bytes.size() == engine.BufferSize()
-                     ? ReadStatus(engine, engine.BufferSize(), 0, SmallerTypes(chip))
-                     : QStringLiteral("%1 bytes read, ").arg(bytes.size()) + Crc32Text(bytes));
-    if (!options.has("output")) {
+    session.Note(whole ? ReadStatus(engine, engine.BufferSize(), 0, SmallerTypes(chip))
+                       : QStringLiteral("%1 bytes read, ").arg(bytes.size()) + Crc32Text(bytes));
+    if (output.kind == TReadOutput::Dump) {
         std::fputs(DumpColumns::PlainDump(bytes, quint32(range.start)).toUtf8().constData(), stdout);
         return ceDone;
     }
     ChipImage image;
     for (int i = 0; i < bytes.size(); ++i)
         image.set(std::uint32_t(range.start + i), std::uint8_t(bytes.at(i)));
-    QString error;
-    if (!saveImageFile(options.value("output"), image, format, &error)) {
-        CliSession::Error(QStringLiteral("-o %1: %2").arg(options.value("output"), error));
-        return ceFailed;
+    if (output.kind != TReadOutput::Nowhere) {
+        if (!SaveRead(session, image, output))
+            return ceFailed;
+        session.Note(QStringLiteral("read %1 bytes of the %2 into %3 (%4)")
+                         .arg(bytes.size())
+                         .arg(QLatin1String(chip.name),
+                              output.kind == TReadOutput::Stream ? QStringLiteral("standard output") : output.path,
+                              formatName(output.format)));
     }
-    session.Note(QStringLiteral("read %1 bytes of the %2 into %3 (%4)")
-                     .arg(bytes.size())
-                     .arg(QLatin1String(chip.name), options.value("output"), formatName(format)));
+    if (options.has("json")) {
+        const std::optional<QPair<int, QString>> smaller =
+            whole ? SmallerChip(bytes, SmallerTypes(chip)) : std::nullopt;
+        PrintJson(ReadSummary(chip, range, bytes, smaller ? smaller->second : QString(), output));
+    }
     return ceDone;
 }
 
@@ -245,13 +401,26 @@ int RunEepromCommand(CliSession &session)
     std::unique_ptr<TZqEEPROMBase> engine = MakeEngine(options, *chip);
     if (!engine)
         return ceUsage;
+    session.Step(ChipStep(*engine, *chip));
     CliProgress progress(options.quiet, engine->BufferSize());
-    engine->OnProgress = [&progress](QObject *, TEepromAction action, int percent) { progress.Show(action, percent); };
+    // A pass starts when the action changes or its percentage starts over (the read back after a write).
+    TEepromAction lastAction = eaRead;
+    int lastPercent = 101;
+    engine->OnProgress = [&](QObject *, TEepromAction action, int percent) {
+        if (action != lastAction || percent < lastPercent)
+            session.Step(PassStep(action, *chip));
+        lastAction = action;
+        lastPercent = percent;
+        progress.Show(action, percent);
+    };
     if (action == QLatin1String("read"))
         return Read(session, *engine, *chip);
     ChipImage image;
-    if ((action == QLatin1String("write") || action == QLatin1String("verify")) && !LoadInput(options, image))
-        return ceUsage;
+    if (action == QLatin1String("write") || action == QLatin1String("verify")) {
+        if (!LoadInput(options, image))
+            return ceUsage;
+        session.Step(QStringLiteral("%1 bytes from %2").arg(image.presentBytes()).arg(InputName(options)));
+    }
     if (!CheckChangeOptions(session))
         return ceUsage;
     TZqLibUSB *link = session.Link();
@@ -259,7 +428,7 @@ int RunEepromCommand(CliSession &session)
         return ceNoAdapter;
     engine->SetZqLibUSB(link);
     const QString name = QLatin1String(chip->name);
-    const QString file = options.value("input");
+    const QString file = InputName(options);
     const QString verified = options.has("no-verify") ? QString() : QStringLiteral(", verified");
     TChipChange change{UpperName(*chip), QStringLiteral("Write"), QString(),
                        chip->i2c ? static_cast<TZqEEPROM24Cxx *>(engine.get()) : nullptr};

@@ -185,10 +185,10 @@ TUnitWrite WriteWhatDiffers(TZqEEPROMBase &engine, const QByteArray &chip, const
     return result;
 }
 
-QString SmallerChipNote(const QByteArray &dump, const QList<QPair<int, QString>> &names)
+std::optional<QPair<int, QString>> SmallerChip(const QByteArray &dump, const QList<QPair<int, QString>> &names)
 {
     if (dump.count(char(0xFF)) == dump.size())
-        return QString();
+        return std::nullopt;
     for (const auto &[size, name] : names) {
         if (size >= dump.size() || dump.size() % size != 0)
             continue;
@@ -196,11 +196,18 @@ QString SmallerChipNote(const QByteArray &dump, const QList<QPair<int, QString>>
         for (int a = size; repeats && a < dump.size(); a += size)
             repeats = dump.mid(a, size) == dump.left(size);
         if (repeats)
-            return QStringLiteral("the contents repeat every %1 bytes: probably a %2 (the address wraps)")
-                .arg(size)
-                .arg(name);
+            return QPair<int, QString>(size, name);
     }
-    return QString();
+    return std::nullopt;
+}
+
+QString SmallerChipNote(const QByteArray &dump, const QList<QPair<int, QString>> &names)
+{
+    const std::optional<QPair<int, QString>> chip = SmallerChip(dump, names);
+    return chip ? QStringLiteral("the contents repeat every %1 bytes: probably a %2 (the address wraps)")
+                      .arg(chip->first)
+                      .arg(chip->second)
+                : QString();
 }
 
 QString ReadStatus(const TZqEEPROMBase &engine, int bytes, int start, const QList<QPair<int, QString>> &smaller)

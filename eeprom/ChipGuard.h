@@ -12,6 +12,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
 // CRC-32 as zip and PNG compute it (IEEE 802.3, reflected, 0xEDB88320).
 quint32 Crc32(const QByteArray &bytes);
@@ -53,6 +54,8 @@ TUnitWrite WriteWhatDiffers(TZqEEPROMBase &engine, const QByteArray &chip, const
 // came from a smaller chip whose address wraps. names: chip name by size
 // (smaller sizes only are looked at). Empty when nothing is suspicious.
 QString SmallerChipNote(const QByteArray &dump, const QList<QPair<int, QString>> &names);
+// The same as the smaller chip's size and name.
+std::optional<QPair<int, QString>> SmallerChip(const QByteArray &dump, const QList<QPair<int, QString>> &names);
 
 // The status after a read of bytes from start: the CRC-32 of what was read,
 // for a whole-chip read the smaller-chip note (see SmallerChipNote), and the

@@ -9,7 +9,7 @@
 
 namespace {
 // wValue bit 8 asks the firmware for a write, as the PCF8583 page sends it.
-constexpr int kClockRead = 0xD0;
+constexpr int kClockRead = TZqRtcDs13xx::DeviceByte;
 constexpr int kClockWrite = 0x1D0;
 constexpr int kTimeRegisters = 7;
 constexpr int kDs1307Registers = 8;    // time and control

@@ -31,6 +31,7 @@ struct TDs13xxReading {
 class TZqRtcDs13xx : public QObject {
     Q_OBJECT
 public:
+    static constexpr int DeviceByte = 0xD0;
     static constexpr int MinAging = -128;
     static constexpr int MaxAging = 127;
 

@@ -8,7 +8,7 @@
 
 namespace {
 // wValue bit 8 asks the firmware for a write.
-constexpr int kClockRead = 0xA2;
+constexpr int kClockRead = TZqRtcPcf8583::DeviceByte;
 constexpr int kClockWrite = 0x1A2;
 constexpr int kSecondsRegister = 2;
 constexpr int kTimerRegister = 7;

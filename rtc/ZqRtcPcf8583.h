@@ -19,6 +19,8 @@ struct TPcf8583Reading {
 class TZqRtcPcf8583 : public QObject {
     Q_OBJECT
 public:
+    static constexpr int DeviceByte = 0xA2;
+
     explicit TZqRtcPcf8583(QObject *parent = nullptr);
 
     void SetZqLibUSB(TZqLibUSB *link);

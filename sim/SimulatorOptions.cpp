@@ -101,20 +101,20 @@ struct OptionRow {
 const std::vector<OptionRow> &optionRows()
 {
     static const std::vector<OptionRow> table = {
-        {{"24cxx", "type", "the I2C EEPROM: 24c02, 24c04, 24c08, 24c16 or none"}, set24cxx},
+        {{"24cxx", "24c02|24c04|24c08|24c16|none", "the I2C EEPROM"}, set24cxx},
         {{"24cxx-pins", "0..7", "levels of its pins A2 A1 A0 as a binary number"},
          [](const QString &o, const QString &v, Parsing &p) {
              return wholeNumber(o, v, 7, p.options.population.eeprom24Pins);
          }},
-        {{"93cxx", "type", "the Microwire EEPROM: 93c46, 93c56, 93c66, 93c76, 93c86 or none"}, set93cxx},
+        {{"93cxx", "93c46|93c56|93c66|93c76|93c86|none", "the Microwire EEPROM"}, set93cxx},
         {{"org", "16|8", "its ORG pin: 16-bit words or 8-bit bytes"}, setOrg},
         {{"pcf8583", "on|off", "the clock chip"}, setPcf},
-        {{"ds13xx", "type", "the clock chip at D0: ds1307, ds3231 or none"}, setDs13xx},
+        {{"ds13xx", "ds1307|ds3231|none", "the clock chip at D0"}, setDs13xx},
         {{"ssd1306", "on|off", "the OLED display"},
          [](const QString &o, const QString &v, Parsing &p) { return onOff(o, v, p.options.population.ssd1306); }},
         {{"st7565", "on|off", "the LCD display"},
          [](const QString &o, const QString &v, Parsing &p) { return onOff(o, v, p.options.population.st7565); }},
-        {{"latency-us", "us", "time every transfer takes, in microseconds"},
+        {{"latency-us", "0..1000000", "time every transfer takes, in microseconds"},
          [](const QString &o, const QString &v, Parsing &p) {
              return wholeNumber(o, v, SimulatorOptions::MaxLatencyUs, p.options.latencyUs);
          }},

@@ -2,6 +2,7 @@
 // between runs (--sim-state), what went over the wire (--sim-log), and the
 // exit status and message of every kind of failure.
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -34,7 +35,8 @@ private:
     QString Path(const QString &name) const { return FDir.filePath(name); }
 
     // simulator false: the environment is cleared of BRINDLE_SIMULATOR too.
-    Run Cli(const QStringList &arguments, bool simulator = true)
+    // input is all the program finds on its standard input.
+    Run Cli(const QStringList &arguments, bool simulator = true, const QByteArray &input = {})
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -44,6 +46,8 @@ private:
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(BRINDLE_CLI),
                       (simulator ? QStringList{QStringLiteral("--simulator")} : QStringList()) + arguments);
+        process.write(input);
+        process.closeWriteChannel();
         [&] { QVERIFY(process.waitForFinished(120000)); }();
         return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
     }
@@ -90,6 +94,23 @@ private:
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+
+    // The program on a terminal of its own (script, from util-linux), typed
+    // into; what it drew there, standard output and error together.
+    static Run OnTerminal(const QStringList &arguments, const QByteArray &typed = {})
+    {
+        QStringList quoted;
+        for (const QString &argument : QStringList{QStringLiteral(BRINDLE_CLI), "--simulator"} + arguments)
+            quoted << QLatin1Char('\'') + argument + QLatin1Char('\'');
+        QProcess terminal;
+        terminal.start(QStringLiteral("script"), {"-qec", quoted.join(' '), "/dev/null"});
+        [&] { QVERIFY(terminal.waitForStarted()); }();
+        terminal.write(typed);
+        [&] { QVERIFY(terminal.waitForFinished(60000)); }();
+        return {terminal.exitCode(), terminal.readAllStandardOutput(), QByteArray()};
+    }
+
+    static bool HaveScript() { return !QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty(); }
 
     // I2C writes the adapter was sent: data for a chip's registers or memory.
     static int I2cWrites(const QString &log) { return int(FileBytes(log).count(" OUT 103 ")); }
@@ -231,7 +252,7 @@ private slots:
                                       << "no-such.bin";
         QTest::newRow("unknown format") << read + QStringList{"-o", "x.bin", "-f", "elf"} << true << 2 << "-f";
         QTest::newRow("org on a 24cxx") << read + QStringList{"--org", "8"} << true << 2 << "--org";
-        QTest::newRow("option of another command") << read + QStringList{"--json"} << true << 2 << "--json";
+        QTest::newRow("option of another command") << read + QStringList{"--size", "2"} << true << 2 << "--size";
         QTest::newRow("unknown option") << read + QStringList{"--bogus"} << true << 2 << "bogus";
         QTest::newRow("unknown command") << QStringList{"eeprom", "burn"} << true << 2 << "eeprom burn";
         QTest::newRow("bad clock") << QStringList{"rtc", "get", "--chip", "ds1302"} << true << 2 << "--chip";
@@ -259,6 +280,15 @@ private slots:
         QTest::newRow("empty backup folder")
             << QStringList{"eeprom", "erase", "-c", "24c02", "--backup-dir="} << true << 2 << "--backup-dir";
         QTest::newRow("yes on a read") << read + QStringList{"--yes"} << true << 2 << "--yes";
+        QTest::newRow("-y on a read") << read + QStringList{"-y"} << true << 2 << "-y does not apply";
+        QTest::newRow("quiet and verbose") << QStringList{"-qv", "info"} << true << 2 << "-q and -v";
+        QTest::newRow("json and the bytes on standard output")
+            << read + QStringList{"--json", "-o", "-"} << true << 2 << "--json prints its object";
+        QTest::newRow("json and a format on standard output")
+            << read + QStringList{"--json", "-f", "ihex"} << true << 2 << "--json prints its object";
+        QTest::newRow("empty output name") << read + QStringList{"-o", ""} << true << 2 << "-o needs a file name";
+        QTest::newRow("-c without its value") << QStringList{"eeprom", "read", "-c"} << true << 2 << "-c needs a value";
+        QTest::newRow("a flag given a value") << read + QStringList{"--yes=no"} << true << 2 << "--yes takes no value";
         QTest::newRow("help") << QStringList{"eeprom", "write", "--help"} << false << 0 << "";
     }
 
@@ -392,23 +422,16 @@ private slots:
     {
         QFETCH(QByteArray, answer);
         QFETCH(int, code);
-        if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+        if (!HaveScript())
             QSKIP("script (util-linux) is not installed to give the program a terminal");
         const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
         const QStringList bench = Sim(QStringLiteral("24c02"), QStringLiteral("ask-%1.state").arg(tag));
         const QByteArray file = Pattern(256);
-        QStringList quoted;
-        for (const QString &argument : QStringList{QStringLiteral(BRINDLE_CLI), "--simulator"} + bench +
-                                           QStringList{"eeprom", "write", "-c", "24c02", "--backup-dir",
-                                                       Path("scratch"), "-i", WriteFile("ask-" + tag + ".bin", file)})
-            quoted << QLatin1Char('\'') + argument + QLatin1Char('\'');
-        QProcess terminal;
-        terminal.start(QStringLiteral("script"), {"-qec", quoted.join(' '), "/dev/null"});
-        QVERIFY(terminal.waitForStarted());
-        terminal.write(answer);
-        QVERIFY(terminal.waitForFinished(60000));
-        const QByteArray drawn = terminal.readAllStandardOutput();
-        QCOMPARE(terminal.exitCode(), code);
+        const Run run = OnTerminal(bench + QStringList{"eeprom", "write", "-c", "24c02", "--backup-dir",
+                                                       Path("scratch"), "-i", WriteFile("ask-" + tag + ".bin", file)},
+                                   answer);
+        const QByteArray drawn = run.out;
+        QCOMPARE(run.code, code);
         QVERIFY2(drawn.contains("bytes in 32 pages will change") && drawn.contains("Write? [y/N]"), drawn.constData());
         QCOMPARE(ReadRaw(bench, QStringLiteral("24c02")) == file, code == 0);
     }
@@ -462,20 +485,35 @@ private slots:
     {
         QTest::addColumn<QStringList>("sim");
         QTest::addColumn<QString>("devices");
-        QTest::newRow("default bench") << QStringList() << "devices on the bus: 78 A2 A8 AA D0\n";
+        QTest::newRow("default bench") << QStringList()
+                                       << "devices on the bus: 0x3c (78), 0x51 (A2), 0x54 (A8), 0x55 (AA), 0x68 (D0)\n";
         QTest::newRow("no clock, 24c16") << QStringList{"--sim-24cxx", "24c16", "--sim-pcf8583", "off"}
-                                         << "devices on the bus: 78 A0 A2 A4 A6 A8 AA AC AE D0\n";
+                                         << "devices on the bus: 0x3c (78), 0x50 (A0), 0x51 (A2), 0x52 (A4), "
+                                            "0x53 (A6), 0x54 (A8), 0x55 (AA), 0x56 (AC), 0x57 (AE), 0x68 (D0)\n";
     }
+    // The same with --json: one object, each device in both forms.
     void infoListsDevices()
     {
         QFETCH(QStringList, sim);
         QFETCH(QString, devices);
         const QString log = Path(QStringLiteral("info-%1.log").arg(QTest::currentDataTag()));
-        const Run run = Cli(sim + QStringList{"--sim-log", log, "info"});
+        Run run = Cli(sim + QStringList{"--sim-log", log, "info"});
         QCOMPARE(run.code, 0);
         QVERIFY2(run.out.startsWith("adapter: RZT-USBasp connected\n"), run.out.constData());
         QVERIFY2(run.out.endsWith(devices.toUtf8()), run.out.constData());
         QCOMPARE(I2cWrites(log), 0);
+
+        run = Cli(sim + QStringList{"info", "--json"});
+        QCOMPARE(run.code, 0);
+        QVERIFY(run.out.endsWith('\n') && run.out.count('\n') == 1);
+        const QJsonObject info = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(info.value("adapter").toString(), QStringLiteral("RZT-USBasp"));
+        QVERIFY(!info.value("release").toString().isEmpty());
+        QVERIFY(info.value("strings").toArray().contains(QStringLiteral("RZT-USBasp")));
+        QStringList listed;
+        for (const QJsonValue &device : info.value("devices").toArray())
+            listed << QStringLiteral("%1 (%2)").arg(device["address"].toString(), device["device_byte"].toString());
+        QCOMPARE(QStringLiteral("devices on the bus: %1\n").arg(listed.join(", ")), devices);
     }
 
     // A differing byte is reported by address and count, with status 1.
@@ -494,24 +532,44 @@ private slots:
         QVERIFY(run.err.contains("help") == false);
     }
 
+    // Each help shows the options that apply there, and only those.
     void helpPerCommand_data()
     {
-        QTest::addColumn<QStringList>("words");
-        QTest::addColumn<QString>("shows");
-        QTest::newRow("program") << QStringList{} << "Exit status";
-        QTest::newRow("eeprom read") << QStringList{"eeprom", "read"} << "--start N";
-        QTest::newRow("eeprom erase") << QStringList{"eeprom", "erase"} << "--ignore-clock";
-        QTest::newRow("rtc set") << QStringList{"rtc", "set"} << "YYYY-MM-DD";
-        QTest::newRow("display text") << QStringList{"display", "text"} << "--size";
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("shows");
+        QTest::addColumn<QStringList>("lacks");
+        QTest::newRow("program") << QStringList{"--help"} << QStringList{"Exit status",       "130",
+                                                                         "  -v, --verbose",   "  -q, --quiet",
+                                                                         "Simulator options", "--sim-24cxx 24c02|",
+                                                                         "--sim-state file"}
+                                 << QStringList{"--start", "--yes"};
+        QTest::newRow("-h") << QStringList{"-h"} << QStringList{"Exit status"} << QStringList{};
+        QTest::newRow("eeprom read") << QStringList{"eeprom", "read", "--help"}
+                                     << QStringList{"--start N", "  -o, --output FILE", "--json"}
+                                     << QStringList{"--yes", "--ignore-clock", "--input", "--sim-"};
+        QTest::newRow("eeprom erase") << QStringList{"eeprom", "erase", "-h"}
+                                      << QStringList{"--ignore-clock", "  -y, --yes"}
+                                      << QStringList{"--start", "--input", "--json"};
+        QTest::newRow("eeprom group") << QStringList{"eeprom", "--help"}
+                                      << QStringList{"eeprom blank", "--ignore-clock", "--json"}
+                                      << QStringList{"--seconds", "--type", "--sim-"};
+        QTest::newRow("rtc set") << QStringList{"rtc", "set", "--help"} << QStringList{"YYYY-MM-DD", "pcf8583"}
+                                 << QStringList{"--json", "--start"};
+        QTest::newRow("display text") << QStringList{"--help", "display", "text"} << QStringList{"--size", "-t, --type"}
+                                      << QStringList{"--seconds", "--chip"};
     }
 
     void helpPerCommand()
     {
-        QFETCH(QStringList, words);
-        QFETCH(QString, shows);
-        const Run run = Cli(words + QStringList{"--help"}, false);
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, shows);
+        QFETCH(QStringList, lacks);
+        const Run run = Cli(arguments, false);
         QCOMPARE(run.code, 0);
-        QVERIFY2(run.out.contains(shows.toUtf8()), run.out.constData());
+        for (const QString &text : shows)
+            QVERIFY2(run.out.contains(text.toUtf8()), qPrintable(text + "\n" + run.out));
+        for (const QString &text : lacks)
+            QVERIFY2(!run.out.contains(text.toUtf8()), qPrintable(text + "\n" + run.out));
     }
 
     void rtcSetThenGet()
@@ -630,17 +688,11 @@ private slots:
         run = Cli(QStringList{"--quiet"} + write);
         QCOMPARE(run.code, 0);
         QCOMPARE(run.err, QByteArray());
-        if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+        if (!HaveScript())
             QSKIP("script (util-linux) is not installed to give the program a terminal");
-        // script runs the program on a terminal of its own and copies what it drew.
-        QStringList quoted;
-        for (const QString &argument : QStringList{QStringLiteral(BRINDLE_CLI), "--simulator"} + write)
-            quoted << QLatin1Char('\'') + argument + QLatin1Char('\'');
-        QProcess terminal;
-        terminal.start(QStringLiteral("script"), {"-qec", quoted.join(' '), "/dev/null"});
-        QVERIFY(terminal.waitForFinished(60000));
-        QCOMPARE(terminal.exitCode(), 0);
-        const QByteArray drawn = terminal.readAllStandardOutput();
+        const Run terminal = OnTerminal(write);
+        QCOMPARE(terminal.code, 0);
+        const QByteArray drawn = terminal.out;
         QVERIFY2(drawn.contains("write [##############################] 100%") && drawn.contains("B/s") &&
                      drawn.contains("left"),
                  drawn.constData());
@@ -649,6 +701,327 @@ private slots:
                      .match(QString::fromUtf8(drawn))
                      .hasMatch(),
                  drawn.constData());
+        // Each drawing clears the rest of the line, so a shorter one leaves nothing behind.
+        const QString text = QString::fromUtf8(drawn);
+        const qsizetype bars = text.count(QRegularExpression(QStringLiteral("\r(read |write) \\[")));
+        const qsizetype cleared = text.count(QRegularExpression(QStringLiteral("\r(read |write) \\[[^\r]*\x1b\\[K")));
+        QVERIFY(bars > 0);
+        QCOMPARE(cleared, bars);
+    }
+
+    // One run's standard output into the next one's standard input: chip A
+    // read, chip B written from it, then both read back and compared.
+    void pipes_data()
+    {
+        QTest::addColumn<QStringList>("readTo");
+        QTest::addColumn<QStringList>("writeFrom");
+        QTest::newRow("ihex, its format found") << QStringList{"-o", "-", "-f", "ihex"} << QStringList{"-i", "-"};
+        QTest::newRow("srec by -f alone") << QStringList{"-f", "srec"} << QStringList{"-i", "-", "-f", "srec"};
+        QTest::newRow("raw into a pipe") << QStringList{"-o", "-"} << QStringList{"-i", "-", "-f", "raw"};
+        QTest::newRow("the streams' own names")
+            << QStringList{"-o", "/dev/stdout", "-f", "ihex"} << QStringList{"-i", "/dev/stdin"};
+    }
+    void pipes()
+    {
+        QFETCH(QStringList, readTo);
+        QFETCH(QStringList, writeFrom);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
+        const QStringList chipA = Sim(QStringLiteral("24c16"), tag + QStringLiteral("-a.state"));
+        const QStringList chipB = Sim(QStringLiteral("24c16"), tag + QStringLiteral("-b.state"));
+        QByteArray random(2048, '\0');
+        for (char &b : random)
+            b = char(QRandomGenerator::global()->bounded(256));
+        QCOMPARE(Cli(chipA + QStringList{"eeprom", "write", "-c", "24c16", "-y", "-q", "--backup-dir", Path("scratch"),
+                                         "-i", WriteFile(tag + ".bin", random)})
+                     .code,
+                 0);
+        QProcess reader;
+        QProcess writer;
+        reader.setStandardOutputProcess(&writer);
+        reader.start(QStringLiteral(BRINDLE_CLI),
+                     QStringList{"--simulator"} + chipA + QStringList{"eeprom", "read", "-c", "24c16"} + readTo);
+        writer.start(QStringLiteral(BRINDLE_CLI),
+                     QStringList{"--simulator"} + chipB +
+                         QStringList{"eeprom", "write", "-c", "24c16", "--yes", "--backup-dir", Path("scratch")} +
+                         writeFrom);
+        QVERIFY(reader.waitForFinished(60000) && writer.waitForFinished(60000));
+        QCOMPARE(reader.exitCode(), 0);
+        const QByteArray said = writer.readAllStandardError();
+        QVERIFY2(writer.exitCode() == 0, said.constData());
+        QVERIFY2(said.contains("wrote 2048 bytes of standard input to the 24c16, verified"), said.constData());
+        QCOMPARE(ReadRaw(chipA, QStringLiteral("24c16")), random);
+        QCOMPARE(ReadRaw(chipB, QStringLiteral("24c16")), random);
+    }
+
+    // -i -: the bytes on standard input, held to the file size limit.
+    void standardInput_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        const QStringList write = {"eeprom", "write", "-c", "24c02", "-i", "-", "--yes"};
+        QTest::newRow("larger than the limit") << write << QByteArray(16 * 1024 * 1024 + 1, char(0xFF)) << 2
+                                               << "standard input holds more than 16777216 bytes";
+        QTest::newRow("empty") << write << QByteArray() << 2 << "standard input is empty";
+        QTest::newRow("not the format given")
+            << write + QStringList{"-f", "srec"} << QByteArray(":0100000041BE\n:00000001FF\n") << 2
+            << "-i standard input is Intel HEX, not S-record";
+        QTest::newRow("a damaged record")
+            << write << QByteArray(":0100000041BF\n:00000001FF\n") << 2 << "-i standard input: ";
+        QTest::newRow("no --yes") << QStringList{"eeprom", "write", "-c",           "24c02",
+                                                 "-i",     "-",     "--backup-dir", Path("scratch")}
+                                  << QByteArray(":0100000041BE\n:00000001FF\n") << 1
+                                  << "standard input carried the file, so there is no terminal to ask on";
+        QTest::newRow("verify") << QStringList{"eeprom", "verify", "-c", "24c02", "-i", "-"}
+                                << QByteArray(256, char(0xFF)) << 0 << "matches standard input";
+    }
+    void standardInput()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
+        const QString log = Path(tag + QStringLiteral("-stdin.log"));
+        const Run run = Cli(QStringList{"--sim-24cxx", "24c02", "--sim-log", log} + arguments, true, input);
+        QCOMPARE(run.code, code);
+        QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
+        QCOMPARE(I2cWrites(log), 0);
+    }
+
+    // Raw bytes would garble a terminal; a text format does not.
+    void rawNotOnTerminal()
+    {
+        if (!HaveScript())
+            QSKIP("script (util-linux) is not installed to give the program a terminal");
+        Run run = OnTerminal({"eeprom", "read", "-c", "24c02", "-o", "-"});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.out.contains("raw bytes are not written to a terminal"), run.out.constData());
+        run = OnTerminal({"eeprom", "read", "-c", "24c02", "-f", "ihex"});
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.out.contains(":00000001FF"), run.out.constData());
+    }
+
+    // eeprom read --json: one object on standard output, the bytes in -o's file if any.
+    void readJson_data()
+    {
+        QTest::addColumn<QString>("chip");
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("smaller");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("24c04 holding a 24c02") << "24c04" << QStringList() << 0 << 512 << "24C02"
+                                               << "";
+        QTest::newRow("a range into a file")
+            << "24c04" << QStringList{"--start", "0x10", "--count", "32", "-o", "range.hex"} << 16 << 32 << ""
+            << "range.hex";
+        QTest::newRow("93c46") << "93c46" << QStringList() << 0 << 128 << ""
+                               << "";
+    }
+    void readJson()
+    {
+        QFETCH(QString, chip);
+        QFETCH(QStringList, extra);
+        QFETCH(int, start);
+        QFETCH(int, count);
+        QFETCH(QString, smaller);
+        QFETCH(QString, file);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
+        const QStringList bench = Sim(chip, tag + QStringLiteral("-json.state"));
+        const QByteArray held = Pattern(256).repeated(ChipBytes(chip) / 256 + 1).left(ChipBytes(chip));
+        QCOMPARE(Cli(bench + QStringList{"eeprom", "write", "-c", chip, "-y", "-q", "--backup-dir", Path("scratch"),
+                                         "-i", WriteFile(tag + "-held.bin", held)})
+                     .code,
+                 0);
+        for (QString &argument : extra)
+            argument = argument == file ? Path(file) : argument;
+        const Run run = Cli(bench + QStringList{"eeprom", "read", "-c", chip, "--json"} + extra);
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.out.endsWith('\n') && run.out.count('\n') == 1, run.out.constData());
+        const QJsonObject summary = QJsonDocument::fromJson(run.out).object();
+        const QByteArray bytes = held.mid(start, count);
+        const uLong crc =
+            crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(bytes.constData()), uInt(bytes.size()));
+        QCOMPARE(summary.value("chip").toString(), chip);
+        QCOMPARE(summary.value("start").toInt(), start);
+        QCOMPARE(summary.value("count").toInt(), count);
+        QCOMPARE(summary.value("crc32").toString(),
+                 QStringLiteral("%1").arg(quint32(crc), 8, 16, QLatin1Char('0')).toUpper());
+        QCOMPARE(summary.value("smaller_chip").isNull(), smaller.isEmpty());
+        QCOMPARE(summary.value("smaller_chip").toString(), smaller);
+        QCOMPARE(summary.value("file").toString(), file.isEmpty() ? QString() : Path(file));
+        if (!file.isEmpty())
+            QCOMPARE(summary.value("format").toString(), QStringLiteral("Intel HEX"));
+    }
+
+    // -v says each step on standard error; -q says nothing; -y is --yes.
+    void shortOptions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QStringList>("said");
+        const QStringList read = {"eeprom", "read", "-c", "24c04", "--count", "4"};
+        QTest::newRow("-V") << QStringList{"-V"} << "brindle-cli 1.0.0.2\n" << QStringList();
+        QTest::newRow("--version") << QStringList{"--version"} << "brindle-cli 1.0.0.2\n" << QStringList();
+        QTest::newRow("-v read") << QStringList{"-v"} + read << ""
+                                 << QStringList{"starting the virtual adapter", "adapter connected",
+                                                "24C04: 512 bytes at 0x54 (A8) to 0x55 (AA), read 64 bytes a "
+                                                "request at 100 kHz",
+                                                "reading the 24C04", "4 bytes read, CRC-32"};
+        QTest::newRow("-vv read") << QStringList{"-vv"} + read << "" << QStringList{"reading the 24C04"};
+        QTest::newRow("-v rtc get") << QStringList{"rtc", "get", "-v", "--chip", "ds3231"} << ""
+                                    << QStringList{"reading the DS3231 at 0x68 (D0)"};
+        // Without --yes a write with no terminal to ask on is refused.
+        const QStringList write = {"eeprom",       "write",         "-c", "24c02",
+                                   "--backup-dir", Path("scratch"), "-i", WriteFile("short-options.bin", Pattern(256))};
+        QTest::newRow("-y write") << write + QStringList{"-y"} << ""
+                                  << QStringList{"wrote 256 bytes of " + Path("short-options.bin")};
+        QTest::newRow("-qy write") << QStringList{"-qy"} + write << "" << QStringList();
+    }
+    void shortOptions()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, out);
+        QFETCH(QStringList, said);
+        const Run run = Cli(arguments);
+        QCOMPARE(run.code, 0);
+        if (!out.isEmpty())
+            QCOMPARE(QString::fromUtf8(run.out), out);
+        if (said.isEmpty())
+            QCOMPARE(run.err, QByteArray());
+        for (const QString &step : said)
+            QVERIFY2(QString::fromUtf8(run.err).contains(step), qPrintable(step + "\n" + run.err));
+    }
+
+    // --addr-i2c in either form reaches the same chip; an odd device byte is a typo, not A8.
+    void addrI2c_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("0x54") << "0x54" << 0 << "";
+        QTest::newRow("54") << "54" << 0 << "";
+        QTest::newRow("A8") << "A8" << 0 << "";
+        QTest::newRow("$A8") << "$A8" << 0 << "";
+        QTest::newRow("0xa8") << "0xa8" << 0 << "";
+        QTest::newRow("0x50, nobody there") << "0x50" << 1 << "no device at A0";
+        QTest::newRow("AE, nobody there") << "AE" << 1 << "no device at AE";
+        QTest::newRow("A9") << "A9" << 2 << "A9 has the read bit set (the device byte for 0x54 is A8)";
+        QTest::newRow("a1") << "a1" << 2 << "read bit set";
+        QTest::newRow("0x58") << "0x58" << 2 << "0x50..0x57";
+        QTest::newRow("B0") << "B0" << 2 << "0x50..0x57";
+        QTest::newRow("empty") << "" << 2 << "--addr-i2c";
+    }
+    void addrI2c()
+    {
+        QFETCH(QString, address);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        const QStringList bench = Sim(QStringLiteral("24c02"), QStringLiteral("addr.state"));
+        if (!QFile::exists(Path(QStringLiteral("addr.state"))))
+            QCOMPARE(Cli(bench + QStringList{"eeprom", "write", "-c", "24c02", "-y", "-q", "--backup-dir",
+                                             Path("scratch"), "-i", WriteFile("addr.bin", Pattern(256))})
+                         .code,
+                     0);
+        const QString out = Path(QStringLiteral("addr-read.bin"));
+        QFile::remove(out);
+        const Run run = Cli(bench + QStringList{"eeprom", "read", "-c", "24c02", "--addr-i2c", address, "-o", out});
+        QCOMPARE(run.code, code);
+        QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
+        QCOMPARE(FileBytes(out), code == 0 ? Pattern(256) : QByteArray());
+    }
+
+    // What the shell is offered at each place: a command's own options and
+    // no other's, the --sim-* options and their values, option values.
+    void completion_data()
+    {
+        QTest::addColumn<QStringList>("line"); // the last word is the one completed
+        QTest::addColumn<QStringList>("offered");
+        QTest::addColumn<QStringList>("withheld");
+        QTest::newRow("first word") << QStringList{""} << QStringList{"info", "eeprom", "rtc", "display"}
+                                    << QStringList{"read"};
+        QTest::newRow("eeprom's words") << QStringList{"eeprom", ""} << QStringList{"read", "blank"}
+                                        << QStringList{"info", "get"};
+        QTest::newRow("--yes after eeprom read")
+            << QStringList{"eeprom", "read", "--"} << QStringList{"--output", "--json", "--verbose"}
+            << QStringList{"--yes", "--input", "--seconds"};
+        QTest::newRow("--yes after eeprom write")
+            << QStringList{"eeprom", "write", "--y"} << QStringList{"--yes"} << QStringList{};
+        QTest::newRow("an option once") << QStringList{"eeprom", "write", "--yes", "--y"} << QStringList{}
+                                        << QStringList{"--yes"};
+        QTest::newRow("-v again") << QStringList{"-v", "info", "--verb"} << QStringList{"--verbose"} << QStringList{};
+        QTest::newRow("--sim-") << QStringList{"--sim-"} << QStringList{"--sim-24cxx", "--sim-state", "--sim-log"}
+                                << QStringList{"--simulator", "--yes"};
+        QTest::newRow("--sim-24cxx's values")
+            << QStringList{"--sim-24cxx", ""} << QStringList{"24c02", "24c16", "none"} << QStringList{"info"};
+        QTest::newRow("--sim-24cxx= split by the shell")
+            << QStringList{"--sim-24cxx", "=", "24c1"} << QStringList{"24c16"} << QStringList{"24c02"};
+        QTest::newRow("--sim-24cxx-pins")
+            << QStringList{"--sim-24cxx-pins", ""} << QStringList{"0", "7"} << QStringList{"8"};
+        QTest::newRow("--sim-state") << QStringList{"--sim-state", ""} << QStringList{"@files"} << QStringList{};
+        QTest::newRow("eeprom chips") << QStringList{"eeprom", "read", "-c", ""} << QStringList{"24c16", "93c86"}
+                                      << QStringList{"ds3231"};
+        QTest::newRow("clock chips") << QStringList{"rtc", "get", "--chip", ""} << QStringList{"ds3231", "pcf8583"}
+                                     << QStringList{"24c16"};
+        QTest::newRow("formats") << QStringList{"eeprom", "read", "-f", "i"} << QStringList{"ihex"}
+                                 << QStringList{"raw", "srec"};
+        QTest::newRow("backup folder") << QStringList{"eeprom", "erase", "--backup-dir", ""} << QStringList{"@folders"}
+                                       << QStringList{};
+        QTest::newRow("rtc set's argument") << QStringList{"rtc", "set", ""} << QStringList{"now"} << QStringList{};
+        QTest::newRow("display image's file")
+            << QStringList{"display", "image", "-t", "st7565", ""} << QStringList{"@files"} << QStringList{};
+    }
+    void completion()
+    {
+        QFETCH(QStringList, line);
+        QFETCH(QStringList, offered);
+        QFETCH(QStringList, withheld);
+        const Run run = Cli(QStringList{"__complete", QString::number(line.size() - 1)} + line, false);
+        QCOMPARE(run.code, 0);
+        const QStringList got = QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts);
+        for (const QString &word : offered)
+            QVERIFY2(got.contains(word), qPrintable(word + ": " + got.join(' ')));
+        for (const QString &word : withheld)
+            QVERIFY2(!got.contains(word), qPrintable(word + ": " + got.join(' ')));
+    }
+
+    // The installed script in bash, as the shell calls it on Tab.
+    void completionScript_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("offered");
+        QTest::newRow("options") << "brindle-cli eeprom write --y"
+                                 << "--yes";
+        QTest::newRow("none") << "brindle-cli eeprom read --y"
+                              << "";
+        QTest::newRow("value after =") << "brindle-cli --sim-ds13xx = ds1"
+                                       << "ds1307";
+        QTest::newRow("a file") << "brindle-cli --sim-state compl"
+                                << "completion-file.state";
+    }
+    void completionScript()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, offered);
+        if (QStandardPaths::findExecutable(QStringLiteral("bash")).isEmpty())
+            QSKIP("bash is not installed");
+        WriteFile(QStringLiteral("completion-file.state"), "x");
+        QProcess bash;
+        bash.setWorkingDirectory(FDir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PATH", QFileInfo(QStringLiteral(BRINDLE_CLI)).path() + ':' + environment.value("PATH"));
+        bash.setProcessEnvironment(environment);
+        bash.start(QStringLiteral("bash"),
+                   {"-c",
+                    QStringLiteral("source \"$1\"; COMP_WORDS=(%1); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
+                                   "_brindle_cli; echo \"${COMPREPLY[*]}\"")
+                        .arg(line),
+                    "bash", QStringLiteral(BRINDLE_COMPLETION)});
+        QVERIFY(bash.waitForFinished(30000));
+        QCOMPARE(bash.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(bash.readAllStandardOutput()).trimmed(), offered);
     }
 
     // Nothing of the window's settings appears in the test's home or config folder.
