@@ -726,12 +726,12 @@ private slots:
         QFETCH(QStringList, readTo);
         QFETCH(QStringList, writeFrom);
         const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
-        const QStringList chipA = Sim(QStringLiteral("24c16"), tag + QStringLiteral("-a.state"));
-        const QStringList chipB = Sim(QStringLiteral("24c16"), tag + QStringLiteral("-b.state"));
-        QByteArray random(2048, '\0');
+        const QStringList chipA = Sim(QStringLiteral("24c02"), tag + QStringLiteral("-a.state"));
+        const QStringList chipB = Sim(QStringLiteral("24c02"), tag + QStringLiteral("-b.state"));
+        QByteArray random(256, '\0');
         for (char &b : random)
             b = char(QRandomGenerator::global()->bounded(256));
-        QCOMPARE(Cli(chipA + QStringList{"eeprom", "write", "-c", "24c16", "-y", "-q", "--backup-dir", Path("scratch"),
+        QCOMPARE(Cli(chipA + QStringList{"eeprom", "write", "-c", "24c02", "-y", "-q", "--backup-dir", Path("scratch"),
                                          "-i", WriteFile(tag + ".bin", random)})
                      .code,
                  0);
@@ -739,18 +739,18 @@ private slots:
         QProcess writer;
         reader.setStandardOutputProcess(&writer);
         reader.start(QStringLiteral(BRINDLE_CLI),
-                     QStringList{"--simulator"} + chipA + QStringList{"eeprom", "read", "-c", "24c16"} + readTo);
+                     QStringList{"--simulator"} + chipA + QStringList{"eeprom", "read", "-c", "24c02"} + readTo);
         writer.start(QStringLiteral(BRINDLE_CLI),
                      QStringList{"--simulator"} + chipB +
-                         QStringList{"eeprom", "write", "-c", "24c16", "--yes", "--backup-dir", Path("scratch")} +
+                         QStringList{"eeprom", "write", "-c", "24c02", "--yes", "--backup-dir", Path("scratch")} +
                          writeFrom);
         QVERIFY(reader.waitForFinished(60000) && writer.waitForFinished(60000));
         QCOMPARE(reader.exitCode(), 0);
         const QByteArray said = writer.readAllStandardError();
         QVERIFY2(writer.exitCode() == 0, said.constData());
-        QVERIFY2(said.contains("wrote 2048 bytes of standard input to the 24c16, verified"), said.constData());
-        QCOMPARE(ReadRaw(chipA, QStringLiteral("24c16")), random);
-        QCOMPARE(ReadRaw(chipB, QStringLiteral("24c16")), random);
+        QVERIFY2(said.contains("wrote 256 bytes of standard input to the 24c02, verified"), said.constData());
+        QCOMPARE(ReadRaw(chipA, QStringLiteral("24c02")), random);
+        QCOMPARE(ReadRaw(chipB, QStringLiteral("24c02")), random);
     }
 
     // -i -: the bytes on standard input, held to the file size limit.
