@@ -790,6 +790,21 @@ private slots:
         QCOMPARE(I2cWrites(log), 0);
     }
 
+    // A file typed on the terminal (ended by Ctrl+D) leaves nothing there to
+    // answer the question with: what follows is not taken for a yes.
+    void standardInputFromTerminal()
+    {
+        if (!HaveScript())
+            QSKIP("script (util-linux) is not installed to give the program a terminal");
+        const QStringList bench = Sim(QStringLiteral("24c02"), QStringLiteral("typed.state"));
+        const Run run = OnTerminal(
+            bench + QStringList{"eeprom", "write", "-c", "24c02", "--backup-dir", Path("scratch"), "-i", "-"},
+            ":0100000041BE\n:00000001FF\n\x04y\n");
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.out.contains("standard input carried the file"), run.out.constData());
+        QCOMPARE(ReadRaw(bench, QStringLiteral("24c02")), QByteArray(256, char(0xFF)));
+    }
+
     // Raw bytes would garble a terminal; a text format does not.
     void rawNotOnTerminal()
     {
