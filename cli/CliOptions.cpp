@@ -38,6 +38,17 @@ QStringList TakeSimulatorOptions(QStringList &arguments)
     return taken;
 }
 
+// The option's value in the next argument, whatever it holds ("-o -").
+bool TakeNextValue(const QStringList &arguments, int &i, const GivenOption &given, SplitArguments &split)
+{
+    if (++i >= arguments.size()) {
+        split.error = QStringLiteral("%1 needs a value (%2)").arg(given.spelled, QLatin1String(given.option->value));
+        return false;
+    }
+    split.options.append({given.option, given.spelled, arguments.at(i)});
+    return true;
+}
+
 // --name, --name=value, --name value.
 bool TakeLongOption(const QStringList &arguments, int &i, SplitArguments &split)
 {
@@ -48,21 +59,13 @@ bool TakeLongOption(const QStringList &arguments, int &i, SplitArguments &split)
         split.error = QStringLiteral("unknown option '%1'").arg(spelled);
         return false;
     }
-    QString value;
-    if (argument.contains(QLatin1Char('='))) {
-        if (!option->value) {
-            split.error = QStringLiteral("%1 takes no value").arg(spelled);
-            return false;
-        }
-        value = argument.section(QLatin1Char('='), 1);
-    } else if (option->value) {
-        if (++i >= arguments.size()) {
-            split.error = QStringLiteral("%1 needs a value (%2)").arg(spelled, QLatin1String(option->value));
-            return false;
-        }
-        value = arguments.at(i);
+    if (!argument.contains(QLatin1Char('=')) && option->value)
+        return TakeNextValue(arguments, i, {option, spelled, QString()}, split);
+    if (argument.contains(QLatin1Char('=')) && !option->value) {
+        split.error = QStringLiteral("%1 takes no value").arg(spelled);
+        return false;
     }
-    split.options.append({option, spelled, value});
+    split.options.append({option, spelled, argument.contains(QLatin1Char('=')) ? argument.section('=', 1) : QString()});
     return true;
 }
 
@@ -81,15 +84,9 @@ bool TakeShortOptions(const QStringList &arguments, int &i, SplitArguments &spli
             split.options.append({option, spelled, QString()});
             continue;
         }
-        QString value = argument.mid(c + 1);
-        if (value.isEmpty()) {
-            if (++i >= arguments.size()) {
-                split.error = QStringLiteral("%1 needs a value (%2)").arg(spelled, QLatin1String(option->value));
-                return false;
-            }
-            value = arguments.at(i);
-        }
-        split.options.append({option, spelled, value});
+        if (c + 1 == argument.size())
+            return TakeNextValue(arguments, i, {option, spelled, QString()}, split);
+        split.options.append({option, spelled, argument.mid(c + 1)});
         return true;
     }
     return true;

@@ -17,6 +17,7 @@ packages=(
   srecord
   dpkg-dev
   bsdutils
+  lintian desktop-file-utils appstream
 )
 
 missing=()
