@@ -58,8 +58,8 @@ private slots:
             << false << none;
         QTest::newRow("version") << QStringList{"--version"} << false << Action::ShowText << "Brindle 1.0.0.2"
                                  << false << none;
-        QTest::newRow("help") << QStringList{"-h"} << false << Action::ShowText << "--sim-latency-us <us>" << false
-                              << none;
+        QTest::newRow("help") << QStringList{"-h"} << false << Action::ShowText << "--sim-latency-us <0..1000000>"
+                              << false << none;
     }
     void parse()
     {
